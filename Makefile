@@ -1,0 +1,61 @@
+# Top-level entry points. Each target installs what it needs when it is missing.
+JOBS      ?= $(shell nproc)
+BUILD     ?= build
+ASAN      ?= build-asan
+TSAN      ?= build-tsan
+BENCHDIR  ?= build-bench
+FUZZDIR   ?= build-fuzz
+CMAKE_GEN  = -G Ninja
+CTEST      = ctest --output-on-failure -j $(JOBS)
+
+.PHONY: all deps build run test test-plain test-asan test-tsan demo bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps build
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@echo "The window is not built yet. Available now: 'make test' (all tests), 'make demo' (a headless design run), 'make bench' (benchmarks)."
+
+test: test-plain test-asan
+
+test-plain: build
+	cd $(BUILD) && $(CTEST)
+
+test-asan: deps
+	@cmake -S . -B $(ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DDOVRA_SANITIZE=address >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(CTEST)
+
+test-tsan: deps
+	@cmake -S . -B $(TSAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDOVRA_SANITIZE=thread >/dev/null
+	@cmake --build $(TSAN) -j $(JOBS)
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(CTEST) -L thread
+
+demo: build
+	@echo "The headless design runner comes with the design engine; nothing to demonstrate yet."
+
+bench: deps
+	@scripts/install-deps bench
+	@cmake -S . -B $(BENCHDIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DDOVRA_BUILD_TESTS=OFF -DDOVRA_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BENCHDIR) -j $(JOBS)
+	@for b in $(BENCHDIR)/bench/dovra_bench_*; do [ -x "$$b" ] && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@scripts/install-deps fuzz
+	@CXX=clang++ cmake -S . -B $(FUZZDIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDOVRA_BUILD_TESTS=OFF -DDOVRA_BUILD_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZDIR) -j $(JOBS) --target fuzz_config_reader
+	@mkdir -p fuzz/corpus-run && cp -n fuzz/corpus/* fuzz/corpus-run/ 2>/dev/null || true
+	$(FUZZDIR)/fuzz/fuzz_config_reader -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz/corpus-run
+
+format:
+	@find core batch tests bench fuzz app gui -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN) $(TSAN) $(BENCHDIR) $(FUZZDIR)

@@ -1,0 +1,221 @@
+#include "DesignSession.h"
+
+#include <algorithm>
+
+#include "de/T_DEOptimizer.h"
+#include "report/PrintOut.h"
+#include "text/NumberText.h"
+
+namespace dovra {
+
+DesignSession::DesignSession(std::ostream& out, std::ostream& err)
+    : console_(out, err), realization_(console_), optimization_(console_), groupDelay_(console_),
+      activity_(console_), startup_(console_) {
+    optimization_.setDebug(DebugOn());
+    optimizer_ = std::make_unique<T_DEOptimizer>(*this);
+    printOut_ = std::make_unique<PrintOut>(*this);
+}
+
+DesignSession::~DesignSession() = default;
+
+std::vector<std::string> DesignSession::getProblemIdentifiers() const {
+    return realization_.getProblemIdentifiers();
+}
+int DesignSession::getCurrentProblem() const { return realization_.getCurrentProblem(); }
+std::string DesignSession::getDesignIdentifier() const {
+    return realization_.getDesignIdentifier();
+}
+int DesignSession::getDesignIdentifierIdx() const { return realization_.getDesignIdentifierIdx(); }
+void DesignSession::setDesignIdentifierIdx(int i) { realization_.setDesignIdentifierIdx(i); }
+int DesignSession::getNumDeg() { return realization_.getNumDeg(); }
+void DesignSession::setNumDeg(int n) { realization_.setNumDeg(n); }
+int DesignSession::getDenomDeg() { return realization_.getDenomDeg(); }
+void DesignSession::setDenomDeg(int n) { realization_.setDenomDeg(n); }
+double DesignSession::getZeroRadiusRestrLow() { return realization_.getZeroRadiusRestrLow(); }
+void DesignSession::setZeroRadiusRestrLow(double v) { realization_.setZeroRadiusRestrLow(v); }
+double DesignSession::getZeroRadiusRestrHigh() { return realization_.getZeroRadiusRestrHigh(); }
+void DesignSession::setZeroRadiusRestrHigh(double v) { realization_.setZeroRadiusRestrHigh(v); }
+double DesignSession::getPoleRadiusRestr() { return realization_.getPoleRadiusRestr(); }
+void DesignSession::setPoleRadiusRestr(double v) { realization_.setPoleRadiusRestr(v); }
+int DesignSession::getNZLinPair() { return realization_.getNZLinPair(); }
+void DesignSession::setNZlinPair(int n) { realization_.setNZlinPair(n); }
+int DesignSession::getNZPAllpPair() { return realization_.getNZPAllpPair(); }
+void DesignSession::setNZPAllpPair(int n) { realization_.setNZPAllpPair(n); }
+int DesignSession::getWordLength() const { return realization_.getWordLength(); }
+void DesignSession::setWordLength(int w) { realization_.setWordLength(w); }
+int DesignSession::getStructId() const { return realization_.getStructId(); }
+void DesignSession::setStructId(int s) { realization_.setStructId(s); }
+long DesignSession::getDimension() { return realization_.getDimension(); }
+std::int64_t DesignSession::getQuant() const { return realization_.getQuant(); }
+int DesignSession::getNP() { return optimization_.getNP(); }
+void DesignSession::setNP(int n) { optimization_.setNP(n); }
+int DesignSession::getNP2() { return optimization_.getNP2(); }
+void DesignSession::setNP2(int n) { optimization_.setNP2(n); }
+std::string DesignSession::getSamplingGranularity() const {
+    return optimization_.getSamplingGranularity();
+}
+void DesignSession::setSamplingGranularity(const std::string& s) {
+    optimization_.setSamplingGranularity(s);
+}
+std::string DesignSession::getSamplingMode() const { return optimization_.getSamplingMode(); }
+double DesignSession::getRange() const { return optimization_.getRange(); }
+bool DesignSession::getFreezingStateOfGdConstraints() const {
+    return groupDelay_.getFreezingStateOfGdConstraints();
+}
+void DesignSession::setFreezingStateOfGdConstraints(bool on) {
+    groupDelay_.setFreezingStateOfGdConstraints(on);
+}
+int DesignSession::getRefreshRate() { return activity_.getRefreshRate(); }
+void DesignSession::setRefreshRate(int n) { activity_.setRefreshRate(n); }
+std::string DesignSession::getResultsFileName() const { return startup_.getResultsFileName(); }
+void DesignSession::setResultsFileName(const std::string& name) {
+    startup_.setResultsFileName(name);
+}
+
+std::string DesignSession::getStatus() const {
+    std::lock_guard lock(stateMutex_);
+    return status_;
+}
+void DesignSession::setStatus(const std::string& status) {
+    {
+        std::lock_guard lock(stateMutex_);
+        status_ = status;
+    }
+}
+std::string DesignSession::get_state() const {
+    std::lock_guard lock(stateMutex_);
+    return state_;
+}
+void DesignSession::set_state(const std::string& state) {
+    std::lock_guard lock(stateMutex_);
+    state_ = state;
+}
+
+template <class T>
+double DesignSession::lookup(const T& table, int i, int element, const char* what) {
+    const auto* row = table.getRecord(i);
+    if (row == nullptr) {
+        console_.out(std::string("No entry for ") + what);
+        return -1.0;
+    }
+    const std::string& textValue = row->getElement(element);
+    auto v = text::parseDouble(textValue);
+    if (!v) {
+        console_.out(std::string("Invalid number for ") + what + " in row " +
+                     std::to_string(i) + ": \"" + textValue + "\"");
+        return -1.0;
+    }
+    return *v;
+}
+
+double DesignSession::getMagDbOmega(const MagConstraintsDataBase& t, int i) {
+    return lookup(t, i, 0, "Omega");
+}
+double DesignSession::getMagDbLimit(const MagConstraintsDataBase& t, int i) {
+    return lookup(t, i, 1, "Limit");
+}
+double DesignSession::getGdDbOmega(const GdConstraintsDataBase& t, int i) {
+    return lookup(t, i, 0, "Omega");
+}
+double DesignSession::getGdDbLimit(const GdConstraintsDataBase& t, int i) {
+    return lookup(t, i, 1, "Limit");
+}
+double DesignSession::getFfDbCoeffi(const FixedFilterDataBase& t, int i) {
+    return lookup(t, i, 0, "Coefficient");
+}
+
+std::string DesignSession::firstUnreadableEntry() const {
+    auto check = [](const auto& table, const char* tableName, int elements) -> std::string {
+        static const char* names[] = {"Omega", "Limit"};
+        for (int i = 0; i < table.getSize(); ++i) {
+            for (int e = 0; e < elements; ++e) {
+                const std::string& t = table.getRecord(i)->getElement(e);
+                if (!text::parseDouble(t)) {
+                    std::string what = elements == 1 ? "Coefficient" : names[e];
+                    return std::string(tableName) + ", row " + std::to_string(i) + ": " + what +
+                           " \"" + t + "\" is not a number";
+                }
+            }
+        }
+        return {};
+    };
+    std::string r;
+    if (!(r = check(magUpper_, "upper magnitude table", 2)).empty() ||
+        !(r = check(magLower_, "lower magnitude table", 2)).empty() ||
+        !(r = check(gdUpper_, "upper group delay table", 2)).empty() ||
+        !(r = check(gdLower_, "lower group delay table", 2)).empty() ||
+        !(r = check(ffNumerator_, "prefilter numerator table", 1)).empty() ||
+        !(r = check(ffDenominator_, "prefilter denominator table", 1)).empty()) {
+        return r;
+    }
+    return {};
+}
+
+int DesignSession::getGeneration() const { return optimizer_->getGeneration(); }
+int DesignSession::getEvaluation() const { return optimizer_->getEvaluation(); }
+double DesignSession::getMinimum() const { return optimizer_->getMinimum(); }
+ParamVector DesignSession::getBest() const { return optimizer_->getBest(); }
+double DesignSession::getOffset() const { return optimizer_->getOffset(); }
+int DesignSession::getPhase() const { return optimizer_->getPhase(); }
+LayoutRecord DesignSession::getPZparameters() const { return optimizer_->getPZparameters(); }
+double DesignSession::amag(std::span<const double> x, double w) const {
+    return optimizer_->amag(x, w);
+}
+double DesignSession::amag_ab(std::span<const double> a, std::span<const double> b, int na,
+                              int nb, double w) const {
+    return optimizer_->amag_ab(a, b, na, nb, w);
+}
+double DesignSession::amag_ff(double w) const { return optimizer_->amag_ff(w); }
+double DesignSession::gdel(std::span<const double> x, double w) const {
+    return optimizer_->gdel(x, w);
+}
+double DesignSession::gdel_ab(std::span<const double> a, std::span<const double> b, int na,
+                              int nb, double w) const {
+    return optimizer_->gdel_ab(a, b, na, nb, w);
+}
+double DesignSession::gdel_ff(double w) const { return optimizer_->gdel_ff(w); }
+int DesignSession::get_a_degree() const { return optimizer_->get_a_degree(); }
+int DesignSession::get_b_degree() const { return optimizer_->get_b_degree(); }
+Coefficients DesignSession::coeffi_a(std::span<const double> x, std::int64_t q,
+                                     int structure) const {
+    return optimizer_->coeffi_a(x, q, structure);
+}
+Coefficients DesignSession::coeffi_b(std::span<const double> x, std::int64_t q,
+                                     int structure) const {
+    return optimizer_->coeffi_b(x, q, structure);
+}
+void DesignSession::initProblem() { optimizer_->initProblem(); }
+
+void DesignSession::addObserver(SessionObserver* o) {
+    std::lock_guard lock(observersMutex_);
+    observers_.push_back(o);
+}
+void DesignSession::removeObserver(SessionObserver* o) {
+    std::lock_guard lock(observersMutex_);
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
+}
+
+void DesignSession::updateObservers() {
+    std::vector<SessionObserver*> copy;
+    {
+        std::lock_guard lock(observersMutex_);
+        copy = observers_;
+    }
+    for (auto* o : copy) {
+        o->updateMonitor();
+    }
+}
+
+void DesignSession::done() {
+    std::vector<SessionObserver*> copy;
+    {
+        std::lock_guard lock(observersMutex_);
+        copy = observers_;
+    }
+    for (auto* o : copy) {
+        o->done();
+    }
+    printOut_->printResult();
+}
+
+} // namespace dovra

@@ -1,0 +1,190 @@
+#pragma once
+// The hub of a design task. It owns the six tables, the settings models, the
+// optimizer and the report writer, and answers every part of the system under
+// the operation names the parts use: the filter problem, the optimizer and the
+// report writer hold a reference to the session and ask it; the window and the
+// batch runner are its views, told of progress through SessionObserver.
+
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "data/Tables.h"
+#include "problem/Types.h"
+#include "settings/RealizationSettings.h"
+#include "settings/RunSettings.h"
+#include "text/Console.h"
+
+namespace dovra {
+
+class T_DEOptimizer;
+class PrintOut;
+
+/// What a view of the session is told. Calls may come from the design thread.
+class SessionObserver {
+public:
+    virtual ~SessionObserver() = default;
+    /// New progress to show (counters, best cost, status).
+    virtual void updateMonitor() {}
+    /// The run has ended; the results file is written right after this call.
+    virtual void done() {}
+};
+
+class DesignSession {
+public:
+    explicit DesignSession(std::ostream& out = std::cout, std::ostream& err = std::cerr);
+    ~DesignSession();
+    DesignSession(const DesignSession&) = delete;
+    DesignSession& operator=(const DesignSession&) = delete;
+
+    Console& console() { return console_; }
+
+    // --- the six tables -------------------------------------------------------
+    MagConstraintsDataBase& magUpper() { return magUpper_; }
+    MagConstraintsDataBase& magLower() { return magLower_; }
+    GdConstraintsDataBase& gdUpper() { return gdUpper_; }
+    GdConstraintsDataBase& gdLower() { return gdLower_; }
+    FixedFilterDataBase& ffNumerator() { return ffNumerator_; }
+    FixedFilterDataBase& ffDenominator() { return ffDenominator_; }
+
+    // --- settings models of the pages -------------------------------------------
+    RealizationSettings& realization() { return realization_; }
+    OptimizationSettings& optimization() { return optimization_; }
+    GroupDelaySettings& groupDelay() { return groupDelay_; }
+    ActivitySettings& activity() { return activity_; }
+    StartupSettings& startup() { return startup_; }
+
+    T_DEOptimizer& optimizer() { return *optimizer_; }
+    const T_DEOptimizer& optimizer() const { return *optimizer_; }
+    PrintOut& printOut() { return *printOut_; }
+
+    // --- forwarded getters and setters ----------------------------------------------
+    std::vector<std::string> getProblemIdentifiers() const;
+    int getCurrentProblem() const;
+    std::string getDesignIdentifier() const;
+    int getDesignIdentifierIdx() const;
+    void setDesignIdentifierIdx(int i);
+    int getNumDeg();
+    void setNumDeg(int n);
+    int getDenomDeg();
+    void setDenomDeg(int n);
+    double getZeroRadiusRestrLow();
+    void setZeroRadiusRestrLow(double v);
+    double getZeroRadiusRestrHigh();
+    void setZeroRadiusRestrHigh(double v);
+    double getPoleRadiusRestr();
+    void setPoleRadiusRestr(double v);
+    int getNZLinPair();
+    void setNZlinPair(int n);
+    int getNZPAllpPair();
+    void setNZPAllpPair(int n);
+    int getWordLength() const;
+    void setWordLength(int w);
+    int getStructId() const;
+    void setStructId(int s);
+    long getDimension();
+    std::int64_t getQuant() const;
+    int getNP();
+    void setNP(int n);
+    int getNP2();
+    void setNP2(int n);
+    std::string getSamplingGranularity() const;
+    void setSamplingGranularity(const std::string& s);
+    std::string getSamplingMode() const;
+    double getRange() const;
+    bool getFreezingStateOfGdConstraints() const;
+    void setFreezingStateOfGdConstraints(bool on);
+    int getRefreshRate();
+    void setRefreshRate(int n);
+    std::string getResultsFileName() const;
+    void setResultsFileName(const std::string& name);
+    std::string getStatus() const;
+    void setStatus(const std::string& status);
+    bool DebugOn() const { return false; }
+
+    // --- wizard state (the text the pages and the run control read) --------------------
+    std::string get_state() const;
+    void set_state(const std::string& state);
+
+    // --- table lookups --------------------------------------------------------------------
+    // A lookup is answered when the row exists; otherwise "No entry for Omega",
+    // "No entry for Limit" or "No entry for Coefficient" is printed and -1.0
+    // returned. A row whose text is not a number prints a line naming the row
+    // and also gives -1.0; tablesReadable() finds such rows before a run.
+    int getMagDbSize(const MagConstraintsDataBase& t) const { return t.getSize(); }
+    int getGdDbSize(const GdConstraintsDataBase& t) const { return t.getSize(); }
+    int getFfDbSize(const FixedFilterDataBase& t) const { return t.getSize(); }
+    double getMagDbOmega(const MagConstraintsDataBase& t, int i);
+    double getMagDbLimit(const MagConstraintsDataBase& t, int i);
+    double getGdDbOmega(const GdConstraintsDataBase& t, int i);
+    double getGdDbLimit(const GdConstraintsDataBase& t, int i);
+    double getFfDbCoeffi(const FixedFilterDataBase& t, int i);
+
+    /// A description of the first table entry that is not a number (Omega and
+    /// Limit of the four constraint tables, Coeff of the two prefilter tables);
+    /// an empty text when every entry reads as a number.
+    std::string firstUnreadableEntry() const;
+
+    // --- run figures and responses, forwarded to the optimizer -----------------------------
+    int getGeneration() const;
+    int getEvaluation() const;
+    double getMinimum() const;
+    ParamVector getBest() const;
+    double getOffset() const;
+    int getPhase() const;
+    LayoutRecord getPZparameters() const;
+    double amag(std::span<const double> x, double w) const;
+    double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                   double w) const;
+    double amag_ff(double w) const;
+    double gdel(std::span<const double> x, double w) const;
+    double gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                   double w) const;
+    double gdel_ff(double w) const;
+    int get_a_degree() const;
+    int get_b_degree() const;
+    Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const;
+    Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const;
+    void initProblem();
+
+    // --- views -------------------------------------------------------------------------------
+    void addObserver(SessionObserver* o);
+    void removeObserver(SessionObserver* o);
+    /// Tells the views to show new progress.
+    void updateObservers();
+    /// End of a run: the views are told, then the results file is written.
+    void done();
+
+private:
+    template <class T> double lookup(const T& table, int i, int element, const char* what);
+
+    Console console_;
+    MagConstraintsDataBase magUpper_;
+    MagConstraintsDataBase magLower_;
+    GdConstraintsDataBase gdUpper_;
+    GdConstraintsDataBase gdLower_;
+    FixedFilterDataBase ffNumerator_;
+    FixedFilterDataBase ffDenominator_;
+
+    RealizationSettings realization_;
+    OptimizationSettings optimization_;
+    GroupDelaySettings groupDelay_;
+    ActivitySettings activity_;
+    StartupSettings startup_;
+
+    mutable std::mutex stateMutex_;
+    std::string status_ = "O.k.";
+    std::string state_ = "Idle";
+
+    mutable std::mutex observersMutex_;
+    std::vector<SessionObserver*> observers_;
+
+    std::unique_ptr<T_DEOptimizer> optimizer_;
+    std::unique_ptr<PrintOut> printOut_;
+};
+
+} // namespace dovra

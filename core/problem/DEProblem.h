@@ -1,0 +1,176 @@
+#pragma once
+// The filter problem base: the realization counts, the block layout of the
+// parameter vector, the prefilter and the sampled tolerance scheme.
+//
+// Everything a search step reads from the settings is copied into the problem
+// when a run is prepared (getPolesAndZeros, initMisc, load_fixed_filter):
+// settings cannot change while a run is in progress, and the response and
+// coefficient functions then read only the problem's own copies, so they are
+// const and reentrant and the window thread may call them during a search.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "problem/Data.h"
+#include "problem/Types.h"
+
+namespace dovra {
+
+class DesignSession;
+class T_DEOptimizer;
+
+class DEProblem {
+public:
+    DEProblem();
+    virtual ~DEProblem() = default;
+    DEProblem(const DEProblem&) = delete;
+    DEProblem& operator=(const DEProblem&) = delete;
+
+    // --- operations the concrete problem supplies -------------------------
+    virtual bool completed() = 0;
+    virtual int getPhase() const = 0;
+    virtual void setPhase(int phase) = 0;
+    /// The trial vector with its radii brought back inside the restrictions,
+    /// written into out (n entries; entries beyond the dimension are 0).
+    virtual void boundsCheck(T_DEOptimizer& optimizer, std::span<const double> reference,
+                             std::span<const double> trial, int n, std::span<double> out) = 0;
+    virtual CostVector evaluate(T_DEOptimizer& optimizer, std::span<const double> x, int n) = 0;
+    /// Magnitude of the filter of parameter vector x at w, with the problem's
+    /// quantization and structure (no prefilter).
+    virtual double amag(std::span<const double> x, double w) const = 0;
+    virtual double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                           double w) const = 0;
+    virtual double amag_ff(double w) const = 0;
+    virtual double gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                           double w) const = 0;
+    virtual double gdel_ff(double w) const = 0;
+    virtual Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const = 0;
+    virtual Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const = 0;
+    virtual int get_a_degree() const = 0;
+    virtual int get_b_degree() const = 0;
+    /// Group delay of the filter of parameter vector x at w (no prefilter).
+    virtual double gdel(std::span<const double> x, double w) const = 0;
+    /// Keeps h as the impulse response of a linear-phase FIR design.
+    virtual void getCoefficients(std::span<const double> h) = 0;
+
+    // --- tolerance scheme ---------------------------------------------------
+    virtual void init_tolerance_scheme(DesignSession& s);
+    virtual int parseToleranceScheme(DesignSession& s);
+
+    // --- prefilter -----------------------------------------------------------
+    /// Loads the prefilter from the session's two prefilter tables, or clears
+    /// it when noPrefilter is non-zero. Arrays are cleared first, so nothing
+    /// of a previous prefilter is ever read.
+    virtual void load_fixed_filter(DesignSession& s, int noPrefilter);
+
+    // --- realization and layout ----------------------------------------------
+    virtual void getPolesAndZeros(DesignSession& s);
+    virtual void computePoleZeroPointers(DesignSession& s);
+    virtual LayoutRecord getPZparameters() const;
+    virtual void setPZpointers(const PZPointers& p);
+    virtual void initMisc(DesignSession& s);
+    /// Keeps a copy of x as the problem's best vector.
+    virtual void getBest(std::span<const double> x);
+    virtual int getLength() const { return D_; }
+    virtual double getOffset() const { return offset_; }
+    int get_zr_start() const { return zrFirst_; }
+    int get_zr_stop() const { return zrLast_; }
+    int get_za_start() const { return zaFirst_; }
+    int get_za_stop() const { return zaLast_; }
+    int get_pr_start() const { return prFirst_; }
+    int get_pr_stop() const { return prLast_; }
+    int get_pa_start() const { return paFirst_; }
+    int get_pa_stop() const { return paLast_; }
+    int get_lr_start() const { return lrFirst_; }
+    int get_lr_stop() const { return lrLast_; }
+    int get_la_start() const { return laFirst_; }
+    int get_la_stop() const { return laLast_; }
+    int get_zar_start() const { return zarFirst_; }
+    int get_zar_stop() const { return zarLast_; }
+    int get_zaa_start() const { return zaaFirst_; }
+    int get_zaa_stop() const { return zaaLast_; }
+
+    /// Why the realization read by getPolesAndZeros does not fit the fixed
+    /// capacities (numerator or denominator of more than 480 coefficients, a
+    /// parameter vector of more than 480 entries); nothing when it fits. The
+    /// coefficient builders refuse to build for a realization that does not fit.
+    const std::optional<std::string>& capacityError() const { return capacityError_; }
+    /// Checks a realization against the capacities without touching a problem.
+    static std::optional<std::string> checkCapacity(int N, int M, int L, int A);
+
+    // --- plain state ------------------------------------------------------------
+    Data& data() { return data_; }
+    const Data& data() const { return data_; }
+    double bestCost = 0.0; // written by the design thread before completed()
+    const ParamVector& bestVector() const { return best_; }
+
+    int numDeg() const { return N_; }
+    int denomDeg() const { return M_; }
+    int linPairs() const { return L_; }
+    int allpassPairs() const { return A_; }
+    std::int64_t quantization() const { return quant_; }
+    int designMethod() const { return designIdx_; }
+    int structure() const { return structId_; }
+
+    // Prefilter state after load_fixed_filter.
+    int ffNumeratorDegree() const { return ffNa_; }
+    int ffDenominatorDegree() const { return ffNb_; }
+    double ffGain() const { return ffGain_; }
+    const std::array<double, kTableCapacity>& ffNumerator() const { return ffA_; }
+    const std::array<double, kTableCapacity>& ffDenominator() const { return ffB_; }
+
+    static constexpr double tiny = 1e-16;
+    static constexpr double pi = 3.141592653589793;
+    static constexpr double two_pi = 6.283185307179586;
+    static constexpr int table_capacity = kTableCapacity;
+
+protected:
+    DesignSession* screen_ = nullptr;
+    Data data_;
+    ParamVector best_{};
+    int D_ = 0;
+    double offset_ = 0.0;
+
+    // Realization.
+    int dimension_ = 0;
+    int N_ = 0, M_ = 0, L_ = 0, A_ = 0;
+    int designIdx_ = 0;
+    int structId_ = 0;
+    std::int64_t quant_ = -1;
+    double invLn10_ = 0.0;
+    std::optional<std::string> capacityError_;
+
+    // Eight counts and sixteen bounds, in block order.
+    int nZR_ = 0, nZA_ = 0, nPR_ = 0, nPA_ = 0, nLR_ = 0, nLA_ = 0, nZAR_ = 0, nZAA_ = 0;
+    int zrFirst_ = 0, zrLast_ = 0, zaFirst_ = 0, zaLast_ = 0;
+    int prFirst_ = 0, prLast_ = 0, paFirst_ = 0, paLast_ = 0;
+    int lrFirst_ = 0, lrLast_ = 0, laFirst_ = 0, laLast_ = 0;
+    int zarFirst_ = 0, zarLast_ = 0, zaaFirst_ = 0, zaaLast_ = 0;
+
+    // Prefilter: arrays divided by the leading denominator coefficient.
+    std::array<double, kTableCapacity> ffA_{};
+    std::array<double, kTableCapacity> ffB_{};
+    int ffCountA_ = 0, ffCountB_ = 0;
+    int ffNa_ = 0, ffNb_ = 0;
+    double ffGain_ = 1.0;
+
+    // Sampled tolerance scheme (upper/lower magnitude, upper/lower group delay).
+    std::array<double, kTableCapacity> magUpperW_{}, magUpperL_{};
+    std::array<double, kTableCapacity> magLowerW_{}, magLowerL_{};
+    std::array<double, kTableCapacity> gdUpperW_{}, gdUpperL_{};
+    std::array<double, kTableCapacity> gdLowerW_{}, gdLowerL_{};
+    int nMagUpper_ = 0, nMagLower_ = 0, nGdUpper_ = 0, nGdLower_ = 0;
+
+    // Sampling grid.
+    std::string samplingMode_;
+    std::string granularity_;
+    int pointsPerSegment_ = 10;
+    std::array<double, 64> linearTable_{};
+    std::array<double, 64> cosineTable_{};
+    const std::array<double, 64>* samplingTable_ = &cosineTable_;
+};
+
+} // namespace dovra

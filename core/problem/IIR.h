@@ -1,0 +1,54 @@
+#pragma once
+// The IIR filter problem: coefficient polynomials from a parameter vector,
+// exact or quantized, in direct form or as first- and second-order sections;
+// magnitude and group delay of coefficient arrays and of the prefilter; the
+// cost of a parameter vector against the sampled tolerance scheme.
+
+#include "problem/DEProblem.h"
+
+namespace dovra {
+
+class IIR : public DEProblem {
+public:
+    IIR();
+
+    bool completed() override;
+    int getPhase() const override { return phase_; }
+    void setPhase(int phase) override { phase_ = phase; }
+    void boundsCheck(T_DEOptimizer& optimizer, std::span<const double> reference,
+                     std::span<const double> trial, int n, std::span<double> out) override;
+    CostVector evaluate(T_DEOptimizer& optimizer, std::span<const double> x, int n) override;
+
+    double amag(std::span<const double> x, double w) const override;
+    double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                   double w) const override;
+    double amag_ff(double w) const override;
+    double gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                   double w) const override;
+    double gdel_ff(double w) const override;
+    double gdel(std::span<const double> x, double w) const override;
+
+    Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const override;
+    Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const override;
+    int get_a_degree() const override { return N_ + 2 * L_ + A_; }
+    int get_b_degree() const override { return M_ + A_; }
+    void getCoefficients(std::span<const double> h) override;
+
+    /// Full linear convolution of x[0..n-1] and h[0..m-1] (n + m - 1 entries,
+    /// at most the coefficient capacity; the rest is 0).
+    static Coefficients convolve(std::span<const double> h, std::span<const double> x, int n, int m);
+    /// 1 / r, kept finite near 0 (0 gives -1e16).
+    static double safe_invert(double r);
+
+    /// Numerator and denominator of the vector last evaluated.
+    const Coefficients& numerator() const { return a_; }
+    const Coefficients& denominator() const { return b_; }
+
+protected:
+    int phase_ = 0;
+    Coefficients a_{};
+    Coefficients b_{};
+    Coefficients fir_{};
+};
+
+} // namespace dovra

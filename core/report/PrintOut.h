@@ -1,0 +1,48 @@
+#pragma once
+// The results file: run figures, the pole/zero parameters of the best vector,
+// the coefficients as sections (when that structure is chosen) and in direct
+// form, and the prefilter coefficients, as assignments a MATLAB-style
+// environment reads. Written whole to a temporary file and renamed over the
+// target, so a failure leaves the previous results file as it was.
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "problem/Types.h"
+
+namespace dovra {
+
+class DesignSession;
+
+class PrintOut {
+public:
+    explicit PrintOut(DesignSession& screen) : screen_(screen) {}
+
+    /// Writes the results file under the session's results file name. Returns
+    /// false (after a message on the error stream) when it could not be written.
+    bool printResult();
+
+    /// The whole report as text, exactly as printResult writes it.
+    std::string reportText();
+
+    void setPZparameters(const LayoutRecord& p) { layout_ = p; }
+
+    /// Numerator sections and the gain line.
+    void coeffi_a_print(std::span<const double> x, std::int64_t q, int structure,
+                        std::ostream& out) const;
+    /// Denominator sections.
+    void coeffi_b_print(std::span<const double> x, std::int64_t q, int structure,
+                        std::ostream& out) const;
+
+    static constexpr int prefilter_capacity = 480;
+
+private:
+    DesignSession& screen_;
+    LayoutRecord layout_{};
+    Coefficients numerator_{};
+    Coefficients denominator_{};
+};
+
+} // namespace dovra

@@ -1,0 +1,66 @@
+#pragma once
+// Common frame of the settings models: each keeps the text of its fields, the
+// rules that turn a text into a value, and tells a listener when it rewrote a
+// field (a replaced value) so that the page showing it can follow.
+//
+// A model is read by the design thread (when a run is prepared) and written by
+// the window thread; a mutex guards its state, and the listener is called with
+// the mutex released.
+
+#include <functional>
+#include <mutex>
+#include "text/Console.h"
+#include <string>
+#include <vector>
+
+namespace dovra {
+
+class FieldModel {
+public:
+    /// Called with the field number after the model changed that field's text.
+    using Listener = std::function<void(int field)>;
+
+    explicit FieldModel(Console& console) : console_(&console) {}
+    FieldModel(const FieldModel&) = delete;
+    FieldModel& operator=(const FieldModel&) = delete;
+    virtual ~FieldModel() = default;
+
+    void setListener(Listener listener) {
+        std::lock_guard lock(mutex_);
+        listener_ = std::move(listener);
+    }
+
+protected:
+    /// Collects the fields rewritten under the lock and reports them after it.
+    class Changes {
+    public:
+        explicit Changes(FieldModel& model) : model_(model) {}
+        ~Changes() {
+            Listener listener;
+            {
+                std::lock_guard lock(model_.mutex_);
+                listener = model_.listener_;
+            }
+            if (listener) {
+                for (int f : fields_) {
+                    listener(f);
+                }
+            }
+        }
+        void add(int field) { fields_.push_back(field); }
+
+    private:
+        FieldModel& model_;
+        std::vector<int> fields_;
+    };
+
+    Console& console() const { return *console_; }
+
+    mutable std::mutex mutex_;
+
+private:
+    Console* console_;
+    Listener listener_;
+};
+
+} // namespace dovra

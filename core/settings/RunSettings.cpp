@@ -1,0 +1,168 @@
+#include "settings/RunSettings.h"
+
+#include "text/NumberText.h"
+
+namespace dovra {
+
+OptimizationSettings::OptimizationSettings(Console& console) : FieldModel(console) {}
+
+void OptimizationSettings::setText(Field field, const std::string& t) {
+    std::lock_guard lock(mutex_);
+    if (field == NPField) {
+        npText_ = t;
+    } else if (field == NP2Field) {
+        np2Text_ = t;
+    }
+}
+
+std::string OptimizationSettings::text(Field field) const {
+    std::lock_guard lock(mutex_);
+    if (field == NPField) {
+        return npText_;
+    }
+    if (field == NP2Field) {
+        return np2Text_;
+    }
+    return granularity_;
+}
+
+int OptimizationSettings::validate(Field field) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    std::string& t = field == NPField ? npText_ : np2Text_;
+    int& store = field == NPField ? np_ : np2_;
+    auto n = text::parseInt(t);
+    if (n && *n >= kMinPopulation && *n <= kMaxPopulation) {
+        store = *n;
+        return store;
+    }
+    if (!n) {
+        console().out(std::string("Warning! ") +
+                      (field == NPField ? "population size" : "population size (refinement phase)") +
+                      " is not a number: \"" + t + "\", using " + std::to_string(kMinPopulation));
+    }
+    store = kMinPopulation;
+    t = std::to_string(kMinPopulation);
+    changes.add(field);
+    return store;
+}
+
+int OptimizationSettings::getNP() { return validate(NPField); }
+int OptimizationSettings::getNP2() { return validate(NP2Field); }
+
+void OptimizationSettings::setNP(int n) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    np_ = n;
+    npText_ = std::to_string(n);
+    changes.add(NPField);
+}
+
+void OptimizationSettings::setNP2(int n) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    np2_ = n;
+    np2Text_ = std::to_string(n);
+    changes.add(NP2Field);
+}
+
+std::string OptimizationSettings::getSamplingGranularity() const {
+    std::lock_guard lock(mutex_);
+    return granularity_;
+}
+
+void OptimizationSettings::setSamplingGranularity(const std::string& s) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    if (debug_) {
+        console().out(s);
+    }
+    if (s == "coarse" || s == "medium" || s == "fine") {
+        granularity_ = s;
+    } else {
+        console().out("Invalid sampling value " + s + "...");
+        granularity_ = "coarse";
+    }
+    changes.add(GranularityField);
+}
+
+bool GroupDelaySettings::getFreezingStateOfGdConstraints() const {
+    std::lock_guard lock(mutex_);
+    return freeze_;
+}
+
+void GroupDelaySettings::setFreezingStateOfGdConstraints(bool on) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    freeze_ = on;
+    changes.add(FreezeField);
+}
+
+void GroupDelaySettings::toggleFreeze() {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    freeze_ = !freeze_;
+    changes.add(FreezeField);
+}
+
+void ActivitySettings::setText(const std::string& t) {
+    std::lock_guard lock(mutex_);
+    text_ = t;
+}
+
+std::string ActivitySettings::text() const {
+    std::lock_guard lock(mutex_);
+    return text_;
+}
+
+int ActivitySettings::getRefreshRate() {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    auto n = text::parseInt(text_);
+    if (n && *n >= 1 && *n <= 100) {
+        rate_ = *n;
+        return rate_;
+    }
+    if (!n) {
+        console().out("Warning! refresh rate is not a number: \"" + text_ + "\", using " +
+                      std::to_string(kDefaultRefresh));
+    }
+    rate_ = kDefaultRefresh;
+    text_ = std::to_string(kDefaultRefresh);
+    changes.add(RefreshField);
+    return rate_;
+}
+
+void ActivitySettings::setRefreshRate(int n) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    rate_ = n;
+    text_ = std::to_string(n);
+    changes.add(RefreshField);
+}
+
+std::string StartupSettings::getResultsFileName() const {
+    std::lock_guard lock(mutex_);
+    return results_;
+}
+
+void StartupSettings::setResultsFileName(const std::string& name) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    results_ = name;
+    changes.add(ResultsFileField);
+}
+
+std::string StartupSettings::getConfigFileName() const {
+    std::lock_guard lock(mutex_);
+    return config_;
+}
+
+void StartupSettings::setConfigFileName(const std::string& name) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    config_ = name;
+    changes.add(ConfigFileField);
+}
+
+} // namespace dovra
