@@ -6,11 +6,6 @@ namespace dovra {
 
 DEProblem::DEProblem() {}
 
-void DEProblem::init_tolerance_scheme(DesignSession& s) { screen_ = &s; }
-int DEProblem::parseToleranceScheme(DesignSession& s) {
-    screen_ = &s;
-    return 0;
-}
 void DEProblem::load_fixed_filter(DesignSession& s, int) { screen_ = &s; }
 void DEProblem::getPolesAndZeros(DesignSession& s) { screen_ = &s; }
 void DEProblem::computePoleZeroPointers(DesignSession& s) { screen_ = &s; }

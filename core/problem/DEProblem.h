@@ -128,6 +128,12 @@ public:
     static constexpr int table_capacity = kTableCapacity;
 
 protected:
+    /// Fills the linear and cosine sampling tables (constructor).
+    void buildSamplingTables();
+    /// The sampling part of initMisc: mode, granularity, points per segment,
+    /// sampling table, and what depends only on the grid.
+    void initSampling(DesignSession& s);
+
     DesignSession* screen_ = nullptr;
     Data data_;
     ParamVector best_{};
