@@ -92,6 +92,11 @@ public:
     int get_zar_stop() const { return zarLast_; }
     int get_zaa_start() const { return zaaFirst_; }
     int get_zaa_stop() const { return zaaLast_; }
+    /// Radii counts of the blocks. A block with count 0 has a collapsed range
+    /// that repeats an index of another block; users of the ranges skip it.
+    int get_zr_count() const { return nZR_; }
+    int get_pr_count() const { return nPR_; }
+    int get_zar_count() const { return nZAR_; }
 
     /// Why the realization read by getPolesAndZeros does not fit the fixed
     /// capacities (numerator or denominator of more than 480 coefficients, a
