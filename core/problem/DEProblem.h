@@ -67,10 +67,18 @@ public:
     virtual void load_fixed_filter(DesignSession& s, int noPrefilter);
 
     // --- realization and layout ----------------------------------------------
+    /// Reads the realization (degrees, pairs, dimension, design method) and
+    /// checks it against the capacities (capacityError).
     virtual void getPolesAndZeros(DesignSession& s);
+    /// Counts and index ranges of the eight blocks. For a realization that
+    /// does not fit, every count is 0 and every range [0, 0].
     virtual void computePoleZeroPointers(DesignSession& s);
     virtual LayoutRecord getPZparameters() const;
+    /// Zero and pole ranges of a classical design; bounds are kept inside the
+    /// vector capacity.
     virtual void setPZpointers(const PZPointers& p);
+    /// Dimension (at most the vector capacity), zeroed best vector, sampling
+    /// grid, quantization, structure and design method; phase 0.
     virtual void initMisc(DesignSession& s);
     /// Keeps a copy of x as the problem's best vector.
     virtual void getBest(std::span<const double> x);
@@ -101,7 +109,9 @@ public:
     /// Why the realization read by getPolesAndZeros does not fit the fixed
     /// capacities (numerator or denominator of more than 480 coefficients, a
     /// parameter vector of more than 480 entries); nothing when it fits. The
-    /// coefficient builders refuse to build for a realization that does not fit.
+    /// coefficient builders refuse to build for a realization that does not fit
+    /// (they return all zeros and the degrees are 0); a caller that starts a
+    /// run checks this first and shows the message.
     const std::optional<std::string>& capacityError() const { return capacityError_; }
     /// Checks a realization against the capacities without touching a problem.
     static std::optional<std::string> checkCapacity(int N, int M, int L, int A);
@@ -153,6 +163,8 @@ protected:
     std::int64_t quant_ = -1;
     double invLn10_ = 0.0;
     std::optional<std::string> capacityError_;
+    // Optimisation phase: 0 exact coefficients, 1 and 2 quantized.
+    int phase_ = 0;
 
     // Eight counts and sixteen bounds, in block order.
     int nZR_ = 0, nZA_ = 0, nPR_ = 0, nPA_ = 0, nLR_ = 0, nLA_ = 0, nZAR_ = 0, nZAA_ = 0;

@@ -9,7 +9,7 @@
 namespace dovra {
 
 class IIR : public DEProblem {
-public:
+  public:
     IIR();
 
     bool completed() override;
@@ -30,13 +30,16 @@ public:
 
     Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const override;
     Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const override;
-    int get_a_degree() const override { return N_ + 2 * L_ + A_; }
-    int get_b_degree() const override { return M_ + A_; }
+    /// Numerator degree N + 2L + A; 0 for a realization that does not fit.
+    int get_a_degree() const override { return capacityError_ ? 0 : N_ + 2 * L_ + A_; }
+    /// Denominator degree M + A; 0 for a realization that does not fit.
+    int get_b_degree() const override { return capacityError_ ? 0 : M_ + A_; }
     void getCoefficients(std::span<const double> h) override;
 
     /// Full linear convolution of x[0..n-1] and h[0..m-1] (n + m - 1 entries,
     /// at most the coefficient capacity; the rest is 0).
-    static Coefficients convolve(std::span<const double> h, std::span<const double> x, int n, int m);
+    static Coefficients convolve(std::span<const double> h, std::span<const double> x, int n,
+                                 int m);
     /// 1 / r, kept finite near 0 (0 gives -1e16).
     static double safe_invert(double r);
 
@@ -44,8 +47,7 @@ public:
     const Coefficients& numerator() const { return a_; }
     const Coefficients& denominator() const { return b_; }
 
-protected:
-    int phase_ = 0;
+  protected:
     Coefficients a_{};
     Coefficients b_{};
     Coefficients fir_{};
