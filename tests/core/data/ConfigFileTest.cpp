@@ -208,7 +208,7 @@ std::string load(Captured& c, const std::string& text) {
     return c.out.str();
 }
 
-class TempDir : public ::testing::Test {
+class ConfigFileOnDisk : public ::testing::Test {
   protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -267,7 +267,7 @@ TEST(ConfigFile, ExampleFileLoadsIntoAFreshSession) {
     EXPECT_EQ(written(s), written(expected.session));
 }
 
-TEST_F(TempDir, RichTaskSurvivesSaveLoadSaveByteForByte) {
+TEST_F(ConfigFileOnDisk, RichTaskSurvivesSaveLoadSaveByteForByte) {
     Captured first;
     makeRich(first.session);
     const std::string a = path("a.cfg");
@@ -634,7 +634,7 @@ TEST(ConfigFile, ReadErrorInsideARowKeepsWhatWasRead) {
 
 // --- files ---------------------------------------------------------------------------
 
-TEST_F(TempDir, OpeningAMissingFileOrAFolderChangesNothingButTheName) {
+TEST_F(ConfigFileOnDisk, OpeningAMissingFileOrAFolderChangesNothingButTheName) {
     Captured c;
     makeRich(c.session);
     const std::string before = written(c.session);
@@ -654,7 +654,7 @@ TEST_F(TempDir, OpeningAMissingFileOrAFolderChangesNothingButTheName) {
     EXPECT_EQ(written(c.session), before);
 }
 
-TEST_F(TempDir, AFailedSaveLeavesNoFileOrAnOldFileAsItWas) {
+TEST_F(ConfigFileOnDisk, AFailedSaveLeavesNoFileOrAnOldFileAsItWas) {
     Captured c;
     makeRich(c.session);
     const std::string old = "an older task\n";
