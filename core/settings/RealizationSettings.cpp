@@ -137,10 +137,13 @@ void RealizationSettings::adaptPanelLayout(int index, Changes& changes) {
         structId_ = rememberedStruct_;
     } else {
         // Linear-phase FIR designs are always direct form; the user's choice
-        // is remembered for the next IIR method.
+        // is remembered for the next IIR method. Moving from one FIR design to
+        // another keeps it: the forced direct form is not the user's choice.
         fieldsVisible_ = false;
+        if (structureVisible_) {
+            rememberedStruct_ = structId_;
+        }
         structureVisible_ = false;
-        rememberedStruct_ = structId_;
         structId_ = 0;
     }
     changes.add(StructureField);
