@@ -1,6 +1,7 @@
 #include "DesignSession.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "de/T_DEOptimizer.h"
 #include "report/PrintOut.h"
@@ -100,7 +101,9 @@ double DesignSession::lookup(const T& table, int i, int element, const char* wha
     }
     const std::string& textValue = row->getElement(element);
     auto v = text::parseDouble(textValue);
-    if (!v) {
+    // "NaN" and "Infinity" read back as numbers for the configuration file, but
+    // a frequency, limit or coefficient must be a finite decimal number.
+    if (!v || !std::isfinite(*v)) {
         console_.out(std::string("Invalid number for ") + what + " in row " +
                      std::to_string(i) + ": \"" + textValue + "\"");
         return -1.0;
@@ -130,7 +133,8 @@ std::string DesignSession::firstUnreadableEntry() const {
         for (int i = 0; i < table.getSize(); ++i) {
             for (int e = 0; e < elements; ++e) {
                 const std::string& t = table.getRecord(i)->getElement(e);
-                if (!text::parseDouble(t)) {
+                auto v = text::parseDouble(t);
+                if (!v || !std::isfinite(*v)) {
                     std::string what = elements == 1 ? "Coefficient" : names[e];
                     return std::string(tableName) + ", row " + std::to_string(i) + ": " + what +
                            " \"" + t + "\" is not a number";
