@@ -17,7 +17,13 @@ DesignSession::DesignSession(std::ostream& out, std::ostream& err)
     printOut_ = std::make_unique<PrintOut>(*this);
 }
 
-DesignSession::~DesignSession() = default;
+DesignSession::~DesignSession() {
+    // The design thread calls back into the session (observers, report
+    // writer): it ends before any member goes.
+    if (optimizer_) {
+        optimizer_->stop();
+    }
+}
 
 std::vector<std::string> DesignSession::getProblemIdentifiers() const {
     return realization_.getProblemIdentifiers();
@@ -81,6 +87,9 @@ void DesignSession::setStatus(const std::string& status) {
     {
         std::lock_guard lock(stateMutex_);
         status_ = status;
+    }
+    if (optimizer_) {
+        optimizer_->publishStatus(status);
     }
 }
 std::string DesignSession::get_state() const {
@@ -189,6 +198,29 @@ Coefficients DesignSession::coeffi_b(std::span<const double> x, std::int64_t q,
     return optimizer_->coeffi_b(x, q, structure);
 }
 void DesignSession::initProblem() { optimizer_->initProblem(); }
+
+bool DesignSession::start_Design() { return optimizer_->optStart(); }
+void DesignSession::pause_DE() { optimizer_->makeNotReady(); }
+void DesignSession::resume_DE() { optimizer_->optResume(); }
+void DesignSession::stop_DE() {
+    optimizer_->makeNotReady();
+    printOut_->printResult();
+}
+void DesignSession::idle() { optimizer_->optIdle(); }
+void DesignSession::initLR() { optimizer_->initLR(); }
+void DesignSession::initDesignSuccessFlag() { optimizer_->initDesignSuccessFlag(); }
+void DesignSession::start_FilterDesign() { optimizer_->start_FilterDesign(); }
+void DesignSession::setParameters() {
+    const int problem = getCurrentProblem();
+    const int np = getNP();
+    const int np2 = getNP2();
+    const double range = getRange();
+    const int refresh = getRefreshRate();
+    optimizer_->setParameters(problem, np, np2, range, refresh);
+}
+void DesignSession::start() { optimizer_->start(); }
+void DesignSession::stop() { optimizer_->stop(); }
+ProgressSnapshot DesignSession::snapshot() const { return optimizer_->snapshot(); }
 
 void DesignSession::addObserver(SessionObserver* o) {
     std::lock_guard lock(observersMutex_);

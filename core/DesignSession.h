@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/Tables.h"
+#include "de/ProgressSnapshot.h"
 #include "problem/Types.h"
 #include "settings/RealizationSettings.h"
 #include "settings/RunSettings.h"
@@ -150,6 +151,33 @@ public:
     Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const;
     Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const;
     void initProblem();
+
+    // --- run operations, forwarded to the optimizer --------------------------------------
+    // Start, Pause, Resume and Stop of the activity page; start and stop of the
+    // design thread when the wizard enters and leaves "Ready". The caller of
+    // start_Design sets the status "Initializing" first.
+
+    /// Prepares a run and wakes the design thread. False when the task cannot be
+    /// run: the status text then says why, and nothing is searched.
+    bool start_Design();
+    void pause_DE();
+    void resume_DE();
+    /// Ready flag off, then the results file is written at once from the
+    /// figures of the moment.
+    void stop_DE();
+    void idle();
+    void initLR();
+    void initDesignSuccessFlag();
+    void start_FilterDesign();
+    /// Copies the current problem index, NP, NP2, range and refresh rate into
+    /// the optimizer.
+    void setParameters();
+    /// Creates the design thread when there is none.
+    void start();
+    /// Ends the design thread and joins it.
+    void stop();
+    /// The run figures and the status, taken whole.
+    ProgressSnapshot snapshot() const;
 
     // --- views -------------------------------------------------------------------------------
     void addObserver(SessionObserver* o);

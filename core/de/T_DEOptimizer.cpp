@@ -1,12 +1,46 @@
 #include "de/T_DEOptimizer.h"
 
+#include <algorithm>
+#include <cmath>
+#include <exception>
 #include <functional>
 #include <map>
 
 #include "DesignSession.h"
 #include "problem/IIR.h"
+#include "text/NumberText.h"
 
 namespace dovra {
+
+namespace {
+
+// Status texts of the run control.
+const std::string kStatusSuccess = "Design successful";
+const std::string kStatusInvalidScheme = "Invalid tolerance scheme !";
+const std::string kStatusNotAvailable = "Design method not available yet";
+const std::string kStatusNoProblem = "No filter problem available for this design";
+const std::string kRunAborted = "Design run stopped: ";
+
+/// A total cost c that takes the place of the best cost b. Strictly smaller
+/// only, so a cost that is not a number never becomes the best; a best cost
+/// that is not a number gives way to any number.
+bool improves(double c, double b) {
+    return c < b || (std::isnan(b) && !std::isnan(c));
+}
+
+/// A trial of total cost c that replaces its parent of total cost p: ties go to
+/// the trial; a trial that is not a number never wins, and a parent that is
+/// not a number loses to any number.
+bool replaces(double c, double p) {
+    return c <= p || (std::isnan(p) && !std::isnan(c));
+}
+
+std::string tooManyRows(const char* table, int rows) {
+    return "Too many rows in the " + std::string(table) + ": " + std::to_string(rows) +
+           " (at most " + std::to_string(kTableCapacity) + ")";
+}
+
+} // namespace
 
 std::unique_ptr<DEProblem> createProblem(const std::string& className) {
     static const std::map<std::string, std::function<std::unique_ptr<DEProblem>()>> registry{
@@ -19,7 +53,9 @@ std::unique_ptr<DEProblem> createProblem(const std::string& className) {
     return it->second();
 }
 
-T_DEOptimizer::T_DEOptimizer(DesignSession& screen) : screen_(screen) {
+T_DEOptimizer::T_DEOptimizer(DesignSession& screen)
+    : screen_(screen), coefficientStore_(coefficient_capacity, 0.0) {
+    published_.status = screen_.getStatus();
     auto ids = screen_.getProblemIdentifiers();
     for (std::size_t i = 0; i < ids.size(); ++i) {
         auto p = createProblem("Dovra.problem." + ids[i]);
@@ -31,54 +67,633 @@ T_DEOptimizer::T_DEOptimizer(DesignSession& screen) : screen_(screen) {
     }
 }
 
-T_DEOptimizer::~T_DEOptimizer() = default;
+T_DEOptimizer::~T_DEOptimizer() {
+    stop();
+}
+
+// ---------------------------------------------------------------------------------
+// The search
+// ---------------------------------------------------------------------------------
+
+void T_DEOptimizer::ensureCapacity(int D) {
+    rowsPerHalf_ = std::max(NP_, NP2_);
+    stride_ = static_cast<std::size_t>(std::max(D, 1));
+    std::size_t need = 2 * static_cast<std::size_t>(rowsPerHalf_) * stride_;
+    if (population_.size() < need) {
+        population_.resize(need, 0.0);
+    }
+    if (costs_.size() < static_cast<std::size_t>(rowsPerHalf_)) {
+        costs_.resize(static_cast<std::size_t>(rowsPerHalf_), CostVector{});
+    }
+}
+
+void T_DEOptimizer::takeParameters() {
+    std::lock_guard lock(runMutex_);
+    if (!pendingSet_) {
+        return;
+    }
+    pendingSet_ = false;
+    currentProblem_ = pending_.problemIndex;
+    NP_ = pending_.NP;
+    NP2_ = pending_.NP2;
+    range_ = pending_.range;
+    refreshRate_ = pending_.refreshRate;
+}
+
+double T_DEOptimizer::optimize(DEProblem& problem) {
+    takeParameters();
+    if (evaluation_ == 0) {
+        initialPopulation(problem);
+    } else {
+        // A population size taken again (a resume) never reaches past the
+        // members that exist.
+        NP_ = std::min(NP_, members_);
+        for (int g = 0; g < refreshRate_ && !stopRequested_.load(); ++g) {
+            generationStep(problem);
+        }
+    }
+    if (console_) {
+        for (int j = 0; j < D_; ++j) {
+            screen_.console().out("best[" + std::to_string(j) +
+                                  "] = " + text::formatDouble(best_[static_cast<std::size_t>(j)]));
+        }
+        screen_.console().out(" ");
+    }
+    problem.getBest(best_);
+    publishFigures(&problem);
+    return minimum_;
+}
+
+void T_DEOptimizer::initialPopulation(DEProblem& problem) {
+    D_ = std::clamp(problem.getLength(), 0, vector_capacity);
+    const int zrStart = problem.get_zr_start();
+    const int zrStop = problem.get_zr_stop();
+    const int prStart = problem.get_pr_start();
+    const int prStop = problem.get_pr_stop();
+    const int zarStart = problem.get_zar_start();
+    const int zarStop = problem.get_zar_stop();
+    // An empty pole or allpass block has a collapsed range that names an entry
+    // of another block; that entry is not a radius and is drawn like the rest.
+    const bool poles = problem.get_pr_count() > 0;
+    const bool allpass = problem.get_zar_count() > 0;
+
+    double lo = screen_.getZeroRadiusRestrLow();
+    double hi = screen_.getZeroRadiusRestrHigh();
+    if (lo + 2.0 < hi) {
+        hi = lo + 2.0;
+    }
+    if (zrStart == 0 && zrStop == 0) {
+        lo = -1.0;
+        hi = 1.0;
+    }
+    const double poleRestr = screen_.getPoleRadiusRestr();
+
+    ensureCapacity(D_);
+    trial_.fill(0.0);
+    checked_.fill(0.0);
+    scratch_.fill(0.0);
+    best_.fill(0.0);
+    parentBase_ = 0;
+    offspringBase_ = rowsPerHalf_;
+
+    for (int i = 0; i < NP_; ++i) {
+        for (int j = 0; j < D_; ++j) {
+            double x;
+            if (j >= zrStart && j <= zrStop) {
+                x = lo + random_.nextDouble() * (hi - lo);
+                if (random_.nextDouble() < 0.5) {
+                    x = -x;
+                }
+            } else if ((poles && j >= prStart && j <= prStop) ||
+                       (allpass && j >= zarStart && j <= zarStop)) {
+                x = random_.nextValue(poleRestr);
+            } else {
+                x = random_.nextValue(range_);
+            }
+            trial_[static_cast<std::size_t>(j)] = x;
+        }
+        std::copy_n(trial_.begin(), D_, row(parentBase_ + i));
+        CostVector c = problem.evaluate(*this, trial_, D_);
+        ++evaluation_;
+        costs_[static_cast<std::size_t>(i)] = c;
+        if (i == 0 || improves(c[2], minimum_)) {
+            minimum_ = c[2];
+            bestIndex_ = i;
+            offsetAtBest_ = problem.getOffset();
+        }
+    }
+    members_ = NP_;
+    if (NP_ > 0) {
+        std::copy_n(row(parentBase_ + bestIndex_), D_, best_.begin());
+    }
+    previousBest_ = best_;
+}
+
+void T_DEOptimizer::pickPartners(int excluded) {
+    for (int k = 0; k < 5; ++k) {
+        int r;
+        bool taken;
+        do {
+            r = random_.nextValue(NP_);
+            taken = r == excluded;
+            for (int m = 0; m < k && !taken; ++m) {
+                taken = picked_[static_cast<std::size_t>(m)] == r;
+            }
+        } while (taken);
+        picked_[static_cast<std::size_t>(k)] = r;
+    }
+}
+
+void T_DEOptimizer::generationStep(DEProblem& problem) {
+    const auto D = static_cast<std::size_t>(D_);
+    for (int i = 0; i < NP_; ++i) {
+        const double* parent = row(parentBase_ + i);
+        std::copy_n(parent, D, trial_.begin());
+        pickPartners(i);
+        const double* x0 = row(parentBase_ + picked_[0]);
+        const double* x1 = row(parentBase_ + picked_[1]);
+        for (std::size_t j = 0; j < D; ++j) {
+            if (random_.nextDouble() < crossover) {
+                double F = 0.85 + 0.001 * random_.nextDouble() - 0.0005 * NP_;
+                trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
+            }
+        }
+        problem.boundsCheck(*this, previousBest_, trial_, vector_capacity, checked_);
+        CostVector c = problem.evaluate(*this, checked_, D_);
+        ++evaluation_;
+        double* offspring = row(offspringBase_ + i);
+        CostVector& own = costs_[static_cast<std::size_t>(i)];
+        if (replaces(c[2], own[2])) {
+            std::copy_n(checked_.begin(), D, offspring);
+            own = c;
+            if (improves(c[2], minimum_)) {
+                minimum_ = c[2];
+                best_ = checked_;
+                offsetAtBest_ = problem.getOffset();
+                bestIndex_ = i;
+            }
+        } else {
+            std::copy_n(parent, D, offspring);
+        }
+    }
+    std::swap(parentBase_, offspringBase_);
+    previousBest_ = best_;
+    if (problem.getPhase() == 1) {
+        phaseSwitch(problem);
+        problem.setPhase(2);
+    }
+    ++generation_;
+}
+
+void T_DEOptimizer::phaseSwitch(DEProblem& problem) {
+    // The evaluations here re-cost the population under the quantized cost
+    // and grow it; they are not counted.
+    const auto D = static_cast<std::size_t>(D_);
+    for (int k = 0; k < NP_; ++k) {
+        std::copy_n(row(parentBase_ + k), D, scratch_.begin());
+        costs_[static_cast<std::size_t>(k)] = problem.evaluate(*this, scratch_, D_);
+    }
+    minimum_ = problem.evaluate(*this, best_, D_)[2];
+
+    // The grown members go after the parent half's rows; each half holds the
+    // largest population of the run, so parents and offspring never overlap.
+    const int target = std::min(NP2_, rowsPerHalf_);
+    while (NP_ < target) {
+        int m = random_.nextValue(NP_);
+        std::copy_n(row(parentBase_ + m), D, trial_.begin());
+        pickPartners(m);
+        const double* x0 = row(parentBase_ + picked_[0]);
+        const double* x1 = row(parentBase_ + picked_[1]);
+        for (std::size_t j = 0; j < D; ++j) {
+            double F = 0.85 + 0.1 * random_.nextDouble() - 0.0005 * NP_;
+            trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
+        }
+        problem.boundsCheck(*this, previousBest_, trial_, vector_capacity, checked_);
+        std::copy_n(checked_.begin(), D, row(parentBase_ + NP_));
+        CostVector c = problem.evaluate(*this, checked_, D_);
+        costs_[static_cast<std::size_t>(NP_)] = c;
+        if (improves(c[2], minimum_)) {
+            minimum_ = c[2];
+            best_ = checked_;
+            bestIndex_ = NP_;
+            offsetAtBest_ = problem.getOffset();
+        }
+        ++NP_;
+    }
+    members_ = std::max(members_, NP_);
+}
+
+void T_DEOptimizer::publishFigures(const DEProblem* problem) {
+    std::lock_guard lock(figuresMutex_);
+    published_.generation = generation_;
+    published_.evaluation = evaluation_;
+    published_.minimum = minimum_;
+    published_.best = best_;
+    published_.offset = offsetAtBest_;
+    published_.populationSize = NP_;
+    if (problem != nullptr) {
+        published_.phase = problem->getPhase();
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Run control
+// ---------------------------------------------------------------------------------
+
+void T_DEOptimizer::setParameters(int problemIndex, int NP, int NP2, double range,
+                                  int refreshRate) {
+    std::lock_guard lock(runMutex_);
+    pending_.problemIndex = problemIndex;
+    pending_.NP = std::clamp(NP, population_minimum, population_capacity);
+    pending_.NP2 = std::clamp(NP2, population_minimum, population_capacity);
+    pending_.range = range;
+    pending_.refreshRate = std::max(refreshRate, 1);
+    pendingSet_ = true;
+}
+
+void T_DEOptimizer::setPassSleep(std::chrono::milliseconds sleep) {
+    std::lock_guard lock(runMutex_);
+    passSleep_ = std::max(sleep, std::chrono::milliseconds(0));
+}
+
+std::chrono::milliseconds T_DEOptimizer::passSleep() const {
+    std::lock_guard lock(runMutex_);
+    return passSleep_;
+}
+
+void T_DEOptimizer::start() {
+    screen_.setParameters();
+    std::thread ended;
+    {
+        std::lock_guard lock(runMutex_);
+        if (thread_.joinable() && !quit_) {
+            return;
+        }
+        // A thread that was told to end from within itself is joined first.
+        ended = std::move(thread_);
+    }
+    if (ended.joinable()) {
+        ended.join();
+    }
+    std::lock_guard lock(runMutex_);
+    if (thread_.joinable()) {
+        return;
+    }
+    quit_ = false;
+    stopRequested_ = false;
+    busy_ = false;
+    thread_ = std::thread([this] { run(); });
+}
+
+void T_DEOptimizer::stop() {
+    std::thread t;
+    {
+        std::lock_guard lock(runMutex_);
+        if (!thread_.joinable()) {
+            return;
+        }
+        quit_ = true;
+        stopRequested_ = true;
+        wakeCv_.notify_all();
+        idleCv_.notify_all();
+        if (std::this_thread::get_id() == designThreadId_) {
+            return; // the thread cannot join itself; it ends after this pass
+        }
+        t = std::move(thread_);
+    }
+    t.join();
+    std::lock_guard lock(runMutex_);
+    designThreadId_ = std::thread::id();
+    busy_ = false;
+    idleCv_.notify_all();
+}
+
+bool T_DEOptimizer::hasThread() const {
+    std::lock_guard lock(runMutex_);
+    return thread_.joinable() && !quit_;
+}
+
+void T_DEOptimizer::makeReady() {
+    std::lock_guard lock(runMutex_);
+    ready_ = true;
+    {
+        std::lock_guard figures(figuresMutex_);
+        published_.ready = true;
+    }
+    wakeCv_.notify_all();
+}
+
+void T_DEOptimizer::makeNotReady() {
+    std::lock_guard lock(runMutex_);
+    ready_ = false;
+    {
+        std::lock_guard figures(figuresMutex_);
+        published_.ready = false;
+    }
+    idleCv_.notify_all();
+}
+
+bool T_DEOptimizer::isReady() const {
+    std::lock_guard lock(runMutex_);
+    return ready_;
+}
+
+void T_DEOptimizer::park() {
+    std::unique_lock lock(runMutex_);
+    ready_ = false;
+    {
+        std::lock_guard figures(figuresMutex_);
+        published_.ready = false;
+    }
+    if (std::this_thread::get_id() == designThreadId_) {
+        return; // the caller is the pass itself
+    }
+    idleCv_.wait(lock, [this] { return !busy_; });
+}
+
+bool T_DEOptimizer::waitForIdle(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(runMutex_);
+    return idleCv_.wait_for(lock, timeout,
+                            [this] { return !thread_.joinable() || quit_ || (!ready_ && !busy_); });
+}
+
+void T_DEOptimizer::waitForIdle() {
+    std::unique_lock lock(runMutex_);
+    idleCv_.wait(lock, [this] { return !thread_.joinable() || quit_ || (!ready_ && !busy_); });
+}
+
+void T_DEOptimizer::run() {
+    std::unique_lock lock(runMutex_);
+    designThreadId_ = std::this_thread::get_id();
+    while (!quit_) {
+        if (!ready_) {
+            busy_ = false;
+            idleCv_.notify_all();
+            wakeCv_.wait(lock, [this] { return ready_ || quit_; });
+            continue;
+        }
+        busy_ = true;
+        lock.unlock();
+        try {
+            pass();
+        } catch (const std::exception& e) {
+            // Nothing in a pass is meant to throw; should it, the run ends with
+            // the reason shown rather than the program.
+            screen_.console().err(kRunAborted + e.what());
+            screen_.setStatus(kRunAborted + e.what());
+            makeNotReady();
+            screen_.done();
+        }
+        lock.lock();
+    }
+    busy_ = false;
+    idleCv_.notify_all();
+}
+
+void T_DEOptimizer::pass() {
+    takeParameters();
+    screen_.updateObservers();
+    {
+        std::unique_lock lock(runMutex_);
+        if (passSleep_.count() > 0) {
+            wakeCv_.wait_for(lock, passSleep_, [this] { return quit_; });
+        }
+        if (quit_) {
+            return;
+        }
+    }
+    if (screen_.getDesignIdentifierIdx() != 0) {
+        screen_.updateObservers();
+        if (leftBound_ == rightBound_ && leftBound_ != 0) {
+            makeNotReady();
+            screen_.done();
+        } else {
+            start_FilterDesign();
+        }
+        return;
+    }
+    DEProblem* p = currentProblem();
+    if (p == nullptr) {
+        screen_.setStatus(kStatusNoProblem);
+        makeNotReady();
+        screen_.done();
+        return;
+    }
+    optimize(*p);
+    screen_.updateObservers();
+    p->bestCost = minimum_;
+    bool completed = p->completed();
+    publishFigures(p);
+    if (completed) {
+        screen_.setStatus(kStatusSuccess);
+        makeNotReady();
+        screen_.done();
+    }
+}
+
+std::string T_DEOptimizer::refusalBeforePreparation() const {
+    if (std::string entry = screen_.firstUnreadableEntry(); !entry.empty()) {
+        return entry;
+    }
+    struct Sized {
+        const char* name;
+        int rows;
+    };
+    const Sized tables[] = {
+        {"upper magnitude table", screen_.magUpper().getSize()},
+        {"lower magnitude table", screen_.magLower().getSize()},
+        {"upper group delay table", screen_.gdUpper().getSize()},
+        {"lower group delay table", screen_.gdLower().getSize()},
+        {"prefilter numerator table", screen_.ffNumerator().getSize()},
+        {"prefilter denominator table", screen_.ffDenominator().getSize()},
+    };
+    for (const auto& t : tables) {
+        if (t.rows > kTableCapacity) {
+            return tooManyRows(t.name, t.rows);
+        }
+    }
+    if (currentProblem() == nullptr) {
+        return kStatusNoProblem;
+    }
+    return {};
+}
+
+bool T_DEOptimizer::optStart() {
+    park();
+    takeParameters();
+    auto refuse = [this](const std::string& why) {
+        screen_.console().out(why);
+        screen_.setStatus(why);
+        screen_.updateObservers();
+        return false;
+    };
+    if (std::string why = refusalBeforePreparation(); !why.empty()) {
+        return refuse(why);
+    }
+    DEProblem* p = currentProblem();
+    p->init_tolerance_scheme(screen_);
+    p->load_fixed_filter(screen_, 0);
+    p->getPolesAndZeros(screen_);
+    if (const auto& error = p->capacityError()) {
+        return refuse(*error);
+    }
+    p->computePoleZeroPointers(screen_);
+    p->initMisc(screen_);
+
+    generation_ = 0;
+    evaluation_ = 0;
+    minimum_ = largest;
+    screen_.setParameters();
+    takeParameters();
+    ensureCapacity(std::clamp(p->getLength(), 0, vector_capacity));
+    publishFigures(p);
+    makeReady();
+    return true;
+}
+
+void T_DEOptimizer::optResume() {
+    screen_.setParameters();
+    makeReady();
+}
 
 void T_DEOptimizer::initProblem() {
+    park();
     currentProblem_ = screen_.getCurrentProblem();
     if (auto* p = currentProblem()) {
         p->initMisc(screen_);
     }
 }
 
-DEProblem* T_DEOptimizer::currentProblem() const {
-    if (currentProblem_ < 0 || currentProblem_ >= static_cast<int>(problems_.size())) {
-        return nullptr;
+void T_DEOptimizer::initLR() {
+    park();
+    leftBound_ = 0;
+    rightBound_ = 0;
+}
+
+void T_DEOptimizer::initDesignSuccessFlag() {
+    park();
+    success_ = false;
+    screen_.setNumDeg(0);
+    screen_.setDenomDeg(0);
+    screen_.setNZlinPair(0);
+    screen_.setNZPAllpPair(0);
+}
+
+void T_DEOptimizer::finishClassical(const std::string& status) {
+    screen_.setStatus(status);
+    generation_ = 0;
+    evaluation_ = 0;
+    minimum_ = 0.0;
+    leftBound_ = 1;
+    rightBound_ = 1;
+    designOrder_ = 0;
+    screen_.setNumDeg(0);
+    screen_.setDenomDeg(0);
+    screen_.setNZlinPair(0);
+    screen_.setNZPAllpPair(0);
+    publishFigures(nullptr);
+}
+
+void T_DEOptimizer::start_FilterDesign() {
+    screen_.setParameters();
+    takeParameters();
+    DEProblem* p = currentProblem();
+    if (p == nullptr) {
+        finishClassical(kStatusNoProblem);
+        return;
     }
-    return problems_[static_cast<std::size_t>(currentProblem_)].get();
+    p->init_tolerance_scheme(screen_);
+    p->load_fixed_filter(screen_, 1);
+    const bool ok = p->parseToleranceScheme(screen_) != 0;
+    designData_ = p->data();
+    if (!ok) {
+        finishClassical(kStatusInvalidScheme);
+        return;
+    }
+    switch (screen_.getDesignIdentifierIdx()) {
+    case 1: // Butterworth
+    case 2: // Chebyshev type 1
+    case 3: // Chebyshev type 2
+    case 4: // elliptic
+    case 5: // constraint-based linear-phase FIR
+    case 6: // the same with flatness constraints
+    case 7: // Remez exchange FIR
+        finishClassical(kStatusNotAvailable);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Figures
+// ---------------------------------------------------------------------------------
+
+ProgressSnapshot T_DEOptimizer::snapshot() const {
+    std::lock_guard lock(figuresMutex_);
+    return published_;
 }
 
 int T_DEOptimizer::getGeneration() const {
     std::lock_guard lock(figuresMutex_);
-    return generation_;
+    return published_.generation;
 }
 int T_DEOptimizer::getEvaluation() const {
     std::lock_guard lock(figuresMutex_);
-    return evaluation_;
+    return published_.evaluation;
 }
 double T_DEOptimizer::getMinimum() const {
     std::lock_guard lock(figuresMutex_);
-    return minimum_;
+    return published_.minimum;
 }
 ParamVector T_DEOptimizer::getBest() const {
     std::lock_guard lock(figuresMutex_);
-    return best_;
+    return published_.best;
 }
 double T_DEOptimizer::getOffset() const {
     std::lock_guard lock(figuresMutex_);
-    return offsetAtBest_;
+    return published_.offset;
 }
 int T_DEOptimizer::getPhase() const {
-    auto* p = currentProblem();
-    return p ? p->getPhase() : 0;
+    std::lock_guard lock(figuresMutex_);
+    return published_.phase;
+}
+
+void T_DEOptimizer::publishStatus(const std::string& status) {
+    std::lock_guard lock(figuresMutex_);
+    published_.status = status;
 }
 
 void T_DEOptimizer::setResult(int generation, int evaluation, double minimum,
                               const ParamVector& best) {
-    std::lock_guard lock(figuresMutex_);
     generation_ = generation;
     evaluation_ = evaluation;
     minimum_ = minimum;
     best_ = best;
+    publishFigures(nullptr);
+}
+
+// ---------------------------------------------------------------------------------
+// Problems and forwarders
+// ---------------------------------------------------------------------------------
+
+DEProblem* T_DEOptimizer::currentProblem() const {
+    const int i = currentProblem_.load();
+    if (i < 0 || i >= static_cast<int>(problems_.size())) {
+        return nullptr;
+    }
+    return problems_[static_cast<std::size_t>(i)].get();
+}
+
+void T_DEOptimizer::setProblem(int index, std::unique_ptr<DEProblem> problem) {
+    if (index < 0) {
+        return;
+    }
+    park();
+    if (static_cast<std::size_t>(index) >= problems_.size()) {
+        problems_.resize(static_cast<std::size_t>(index) + 1);
+    }
+    problems_[static_cast<std::size_t>(index)] = std::move(problem);
 }
 
 LayoutRecord T_DEOptimizer::getPZparameters() const {
@@ -89,8 +704,8 @@ double T_DEOptimizer::amag(std::span<const double> x, double w) const {
     auto* p = currentProblem();
     return p ? p->amag(x, w) : 0.0;
 }
-double T_DEOptimizer::amag_ab(std::span<const double> a, std::span<const double> b, int na,
-                              int nb, double w) const {
+double T_DEOptimizer::amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                              double w) const {
     auto* p = currentProblem();
     return p ? p->amag_ab(a, b, na, nb, w) : 0.0;
 }
@@ -102,8 +717,8 @@ double T_DEOptimizer::gdel(std::span<const double> x, double w) const {
     auto* p = currentProblem();
     return p ? p->gdel(x, w) : 0.0;
 }
-double T_DEOptimizer::gdel_ab(std::span<const double> a, std::span<const double> b, int na,
-                              int nb, double w) const {
+double T_DEOptimizer::gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                              double w) const {
     auto* p = currentProblem();
     return p ? p->gdel_ab(a, b, na, nb, w) : 0.0;
 }

@@ -1,0 +1,32 @@
+#pragma once
+// What the design thread publishes about a run, taken whole by the window
+// thread: the monitor and the plots show one consistent moment of the search.
+
+#include <string>
+
+#include "problem/Types.h"
+
+namespace dovra {
+
+struct ProgressSnapshot {
+    /// Generations completed since the start.
+    int generation = 0;
+    /// Cost evaluations since the start (0: no population yet).
+    int evaluation = 0;
+    /// Smallest total cost found.
+    double minimum = 1.7976931348623157e308;
+    /// Parameter vector with the smallest total cost.
+    ParamVector best{};
+    /// Group-delay offset of the problem when the best vector was found.
+    double offset = 0.0;
+    /// Optimisation phase of the problem (0 unquantized, 1 switching, 2 quantized).
+    int phase = 0;
+    /// Current population size.
+    int populationSize = 0;
+    /// The ready flag: the design thread works (true) or rests (false).
+    bool ready = false;
+    /// The status text of the monitor.
+    std::string status;
+};
+
+} // namespace dovra
