@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "DesignSession.h"
+#include "core/de/ScriptedProblem.h"
+#include "de/T_DEOptimizer.h"
+#include "support/AllocationCounter.h"
+
+using namespace dovra;
+using dovra::test::ScriptedProblem;
+
+namespace {
+
+// After the first call (which may size the buffers) the search allocates
+// nothing: not in a generation, not in the phase switch and the growth of the
+// population, not when it publishes its figures.
+struct Sizes {
+    int NP, NP2;
+};
+
+class OptimizerAllocation : public ::testing::TestWithParam<Sizes> {};
+
+TEST_P(OptimizerAllocation, NoneAfterTheFirstCall) {
+    const auto [NP, NP2] = GetParam();
+    std::ostringstream out, err;
+    DesignSession session(out, err);
+    T_DEOptimizer optimizer(session);
+    optimizer.random().setMySeed(1);
+    optimizer.setParameters(0, NP, NP2, 2.0, 5);
+    ScriptedProblem problem;
+    problem.setDimension(8);
+    problem.setZeroRadii(1, 3, 3);
+    problem.setPoleRadii(4, 5, 2);
+    problem.setAllpassRadii(6, 6, 1);
+    optimizer.optimize(problem);
+
+    const std::size_t before = dovra::test::allocationCount();
+    for (int k = 0; k < 10; ++k) {
+        if (k == 4) {
+            problem.setPhase(1);
+        }
+        optimizer.optimize(problem);
+    }
+    const std::size_t after = dovra::test::allocationCount();
+    EXPECT_EQ(after - before, 0u);
+    ProgressSnapshot s = optimizer.snapshot();
+    EXPECT_EQ(s.populationSize, std::max(NP, NP2));
+    EXPECT_EQ(problem.getPhase(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, OptimizerAllocation,
+                         ::testing::Values(Sizes{30, 60}, Sizes{60, 30}, Sizes{200, 1000}));
+
+// The counter sees allocations at all.
+TEST(OptimizerAllocation, CounterCounts) {
+    const std::size_t before = dovra::test::allocationCount();
+    static int* volatile sink = nullptr;
+    sink = new int(3);
+    delete sink;
+    EXPECT_EQ(dovra::test::allocationCount(), before + 1);
+}
+
+} // namespace

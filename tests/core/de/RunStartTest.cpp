@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DesignSession.h"
+#include "core/de/ScriptedProblem.h"
+#include "de/T_DEOptimizer.h"
+
+using namespace dovra;
+using dovra::test::ScriptedProblem;
+
+namespace {
+
+// Start, its refusals and the classical design step, without a design thread:
+// what optStart and start_FilterDesign leave behind is checked directly.
+class RunStart : public ::testing::Test {
+  protected:
+    std::ostringstream out, err;
+    DesignSession session{out, err};
+    ScriptedProblem* problem = nullptr;
+
+    void SetUp() override {
+        auto p = std::make_unique<ScriptedProblem>();
+        problem = p.get();
+        session.optimizer().setProblem(0, std::move(p));
+    }
+    template <class T> void addRows(T& table, int n, const std::string& omega = "0.1") {
+        for (int i = 0; i < n; ++i) {
+            auto row = table.newRecord();
+            row.setOmegaAndLimit(omega, "1.0");
+            table.addRecord(row);
+        }
+    }
+    void expectRefused(const std::string& status) {
+        EXPECT_FALSE(session.start_Design());
+        EXPECT_EQ(session.getStatus(), status);
+        EXPECT_EQ(session.snapshot().status, status);
+        EXPECT_FALSE(session.optimizer().isReady());
+        EXPECT_EQ(problem->evaluations.load(), 0);
+        EXPECT_EQ(problem->initMiscCount.load(), 0);
+        EXPECT_NE(out.str().find(status), std::string::npos);
+    }
+};
+
+TEST_F(RunStart, PreparesTheProblemInOrderResetsTheFiguresAndSetsReady) {
+    session.setNP(12);
+    session.setNP2(24);
+    session.setRefreshRate(2);
+    // Figures of an earlier run.
+    session.optimizer().setResult(7, 99, 0.5, ParamVector{});
+    ASSERT_TRUE(session.start_Design());
+    EXPECT_EQ(problem->calls(), (std::vector<std::string>{
+                                    "init_tolerance_scheme", "load_fixed_filter(0)",
+                                    "getPolesAndZeros", "computePoleZeroPointers", "initMisc"}));
+    auto s = session.snapshot();
+    EXPECT_EQ(s.generation, 0);
+    EXPECT_EQ(s.evaluation, 0);
+    EXPECT_EQ(s.minimum, 1.7976931348623157e308);
+    EXPECT_TRUE(s.ready);
+    EXPECT_TRUE(session.optimizer().isReady());
+
+    // The settings reach the search: the next slice builds NP members, the
+    // one after runs refresh-rate generations.
+    session.optimizer().optimize(*problem);
+    EXPECT_EQ(session.getEvaluation(), 12);
+    session.optimizer().optimize(*problem);
+    EXPECT_EQ(session.getGeneration(), 2);
+    EXPECT_EQ(session.getEvaluation(), 12 + 2 * 12);
+
+    session.pause_DE();
+    EXPECT_FALSE(session.optimizer().isReady());
+    session.resume_DE();
+    EXPECT_TRUE(session.optimizer().isReady());
+    EXPECT_EQ(session.getEvaluation(), 36); // a resume keeps the run
+    session.idle();
+    EXPECT_FALSE(session.snapshot().ready);
+}
+
+TEST_F(RunStart, RefusesATableEntryThatIsNotANumber) {
+    addRows(session.magUpper(), 2);
+    addRows(session.gdLower(), 1, "abc");
+    const std::string why = session.firstUnreadableEntry();
+    ASSERT_FALSE(why.empty());
+    expectRefused(why);
+}
+
+struct TooLong {
+    const char* name;
+    int table; // 0 .. 5 in the session's order
+};
+
+class RunStartTableSize : public RunStart, public ::testing::WithParamInterface<TooLong> {};
+
+TEST_P(RunStartTableSize, RefusesATableOverItsCapacity) {
+    const auto& c = GetParam();
+    switch (c.table) {
+    case 0:
+        addRows(session.magUpper(), 101);
+        break;
+    case 1:
+        addRows(session.magLower(), 101);
+        break;
+    case 2:
+        addRows(session.gdUpper(), 101);
+        break;
+    case 3:
+        addRows(session.gdLower(), 101);
+        break;
+    default: {
+        auto& t = c.table == 4 ? session.ffNumerator() : session.ffDenominator();
+        for (int i = 0; i < 101; ++i) {
+            auto row = t.newRecord();
+            row.setCoeff("0.5");
+            t.addRecord(row);
+        }
+    }
+    }
+    expectRefused("Too many rows in the " + std::string(c.name) + ": 101 (at most 100)");
+}
+
+INSTANTIATE_TEST_SUITE_P(RunStart, RunStartTableSize,
+                         ::testing::Values(TooLong{"upper magnitude table", 0},
+                                           TooLong{"lower magnitude table", 1},
+                                           TooLong{"upper group delay table", 2},
+                                           TooLong{"lower group delay table", 3},
+                                           TooLong{"prefilter numerator table", 4},
+                                           TooLong{"prefilter denominator table", 5}),
+                         [](const auto& info) { return std::to_string(info.param.table); });
+
+TEST_F(RunStart, AcceptsAHundredRows) {
+    addRows(session.magUpper(), 100);
+    EXPECT_TRUE(session.start_Design());
+}
+
+TEST_F(RunStart, RefusesARealizationBeyondTheCapacities) {
+    problem->capacityText = "Realization too large: 481 parameters (at most 480)";
+    EXPECT_FALSE(session.start_Design());
+    EXPECT_EQ(session.getStatus(), *problem->capacityText);
+    EXPECT_FALSE(session.optimizer().isReady());
+    // Prepared up to the realization, not laid out.
+    auto calls = problem->calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), "getPolesAndZeros");
+}
+
+TEST_F(RunStart, RefusesWithoutAProblem) {
+    session.optimizer().setProblem(0, nullptr);
+    EXPECT_FALSE(session.start_Design());
+    EXPECT_EQ(session.getStatus(), "No filter problem available for this design");
+    EXPECT_FALSE(session.optimizer().isReady());
+}
+
+TEST_F(RunStart, InitDesignSuccessFlagClearsTheDegrees) {
+    session.setNumDeg(4);
+    session.setDenomDeg(3);
+    session.setNZlinPair(2);
+    session.setNZPAllpPair(1);
+    session.initDesignSuccessFlag();
+    EXPECT_EQ(session.getNumDeg(), 0);
+    EXPECT_EQ(session.getDenomDeg(), 0);
+    EXPECT_EQ(session.getNZLinPair(), 0);
+    EXPECT_EQ(session.getNZPAllpPair(), 0);
+}
+
+// One classical step: an invalid scheme, and (for now) every design method,
+// ends the run with its status, zero figures and the degrees at 0.
+struct ClassicalCase {
+    int identifier;
+    bool schemeValid;
+    const char* status;
+};
+
+class ClassicalStep : public RunStart, public ::testing::WithParamInterface<ClassicalCase> {};
+
+TEST_P(ClassicalStep, FinishesWithStatusAndZeroDegrees) {
+    const auto& c = GetParam();
+    session.setDesignIdentifierIdx(c.identifier);
+    problem->schemeValid = c.schemeValid;
+    session.setNumDeg(6);
+    session.setDenomDeg(6);
+    session.optimizer().setResult(3, 40, 0.25, ParamVector{});
+    session.start_FilterDesign();
+    EXPECT_EQ(session.getStatus(), c.status);
+    EXPECT_EQ(session.getNumDeg(), 0);
+    EXPECT_EQ(session.getDenomDeg(), 0);
+    auto s = session.snapshot();
+    EXPECT_EQ(s.generation, 0);
+    EXPECT_EQ(s.evaluation, 0);
+    EXPECT_EQ(s.minimum, 0.0);
+    EXPECT_EQ(problem->calls(),
+              (std::vector<std::string>{"init_tolerance_scheme", "load_fixed_filter(1)",
+                                        "parseToleranceScheme"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunStart, ClassicalStep,
+    ::testing::Values(ClassicalCase{1, false, "Invalid tolerance scheme !"},
+                      ClassicalCase{5, false, "Invalid tolerance scheme !"},
+                      ClassicalCase{1, true, "Design method not available yet"},
+                      ClassicalCase{2, true, "Design method not available yet"},
+                      ClassicalCase{3, true, "Design method not available yet"},
+                      ClassicalCase{4, true, "Design method not available yet"},
+                      ClassicalCase{5, true, "Design method not available yet"},
+                      ClassicalCase{6, true, "Design method not available yet"},
+                      ClassicalCase{7, true, "Design method not available yet"}));
+
+} // namespace
