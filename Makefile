@@ -22,7 +22,7 @@ build: deps
 run: build
 	@echo "The window is not built yet. Available now: 'make test' (all tests), 'make demo' (a headless design run), 'make bench' (benchmarks)."
 
-test: test-plain test-asan
+test: test-plain test-asan test-tsan
 
 test-plain: build
 	cd $(BUILD) && $(CTEST)
