@@ -235,9 +235,24 @@ TEST_P(Selection, KeptEntriesComeFromTheWinner) {
     }
 }
 
+std::string trialCostName(const ::testing::TestParamInfo<TrialCost>& info) {
+    switch (info.param) {
+    case TrialCost::Equal:
+        return "Equal";
+    case TrialCost::Lower:
+        return "Lower";
+    case TrialCost::Higher:
+        return "Higher";
+    case TrialCost::NotANumber:
+        break;
+    }
+    return "NotANumber";
+}
+
 INSTANTIATE_TEST_SUITE_P(DEOptimizer, Selection,
                          ::testing::Values(TrialCost::Equal, TrialCost::Lower, TrialCost::Higher,
-                                           TrialCost::NotANumber));
+                                           TrialCost::NotANumber),
+                         trialCostName);
 
 // The generation in which the problem reports phase 1: the trials are counted,
 // the re-costing of the parents and of the best vector and the new members are
@@ -291,8 +306,11 @@ TEST_P(PhaseSwitch, CountsGrowthAndRecosting) {
 
 INSTANTIATE_TEST_SUITE_P(DEOptimizer, PhaseSwitch,
                          ::testing::Values(PhaseSwitchCase{30, 60}, PhaseSwitchCase{60, 30},
-                                           PhaseSwitchCase{400, 1000},
-                                           PhaseSwitchCase{1000, 1000}));
+                                           PhaseSwitchCase{400, 1000}, PhaseSwitchCase{1000, 1000}),
+                         [](const auto& info) {
+                             return "NP" + std::to_string(info.param.NP) + "_NP2_" +
+                                    std::to_string(info.param.NP2);
+                         });
 
 // The search finds the minimum of a sphere, before and after the population grows.
 TEST_F(DEOptimizerTest, SphereConvergesInBothPhases) {

@@ -51,7 +51,11 @@ TEST_P(OptimizerAllocation, NoneAfterTheFirstCall) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, OptimizerAllocation,
-                         ::testing::Values(Sizes{30, 60}, Sizes{60, 30}, Sizes{200, 1000}));
+                         ::testing::Values(Sizes{30, 60}, Sizes{60, 30}, Sizes{200, 1000}),
+                         [](const auto& info) {
+                             return "NP" + std::to_string(info.param.NP) + "_NP2_" +
+                                    std::to_string(info.param.NP2);
+                         });
 
 // The counter sees allocations at all.
 TEST(OptimizerAllocation, CounterCounts) {

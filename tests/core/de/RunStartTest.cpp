@@ -205,6 +205,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassicalCase{4, true, "Design method not available yet"},
                       ClassicalCase{5, true, "Design method not available yet"},
                       ClassicalCase{6, true, "Design method not available yet"},
-                      ClassicalCase{7, true, "Design method not available yet"}));
+                      ClassicalCase{7, true, "Design method not available yet"}),
+    [](const auto& info) {
+        return "Method" + std::to_string(info.param.identifier) +
+               (info.param.schemeValid ? "ValidScheme" : "InvalidScheme");
+    });
 
 } // namespace

@@ -289,6 +289,10 @@ TEST_P(ThreadClassical, EndsAfterOneStep) {
 
 INSTANTIATE_TEST_SUITE_P(ThreadRun, ThreadClassical,
                          ::testing::Values(ClassicalRun{false, "Invalid tolerance scheme !"},
-                                           ClassicalRun{true, "Design method not available yet"}));
+                                           ClassicalRun{true, "Design method not available yet"}),
+                         [](const auto& info) {
+                             return std::string(info.param.schemeValid ? "ValidScheme"
+                                                                       : "InvalidScheme");
+                         });
 
 } // namespace
