@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "problem/Data.h"
 #include "problem/Types.h"
@@ -194,6 +195,37 @@ protected:
     std::array<double, 64> linearTable_{};
     std::array<double, 64> cosineTable_{};
     const std::array<double, 64>* samplingTable_ = &cosineTable_;
+
+    // --- run state of the cost function and the bounds check -------------------
+    // Settings that evaluate, boundsCheck and completed read. initSampling copies
+    // them once per run: settings cannot change while a run is in progress.
+    std::int64_t runQuant_ = -1;
+    int runStructId_ = 0;
+    int runDesignIdx_ = 0;
+    bool freezeGd_ = false;
+    double poleRadiusRestr_ = 1.0;
+    double zeroRadiusLow_ = 0.0;
+    double zeroRadiusHigh_ = 99.0;
+
+    /// The samples of one tolerance table on the run's grid, in evaluation
+    /// order (segment by segment, fractions in storage order): the
+    /// interpolated limit, z = e^(-j 2 pi w), and the prefilter's level in dB
+    /// (magnitude tables) or group delay (group-delay tables) at w.
+    /// value is the scratch row of the filter's response at the samples.
+    struct SampledTable {
+        int count = 0;
+        std::vector<double> limit, zRe, zIm, prefilter, value;
+    };
+    enum SchemeTable { MagUpper, MagLower, GdUpper, GdLower };
+    std::array<SampledTable, 4> sampled_{};
+    /// False after the tables or the grid changed; evaluate fills the samples
+    /// (into buffers sized at capacity by the constructor) before it uses them.
+    bool gridReady_ = false;
+    /// Rows of a loaded table that may be used: 0 for fewer than 2 rows and for
+    /// a table over the capacity, whose rows were never copied.
+    static int usableRows(int n) { return n >= 2 && n <= kTableCapacity ? n : 0; }
+    /// Fills sampled_ from the loaded tables, the grid and the prefilter.
+    void sampleScheme();
 };
 
 } // namespace dovra
