@@ -38,7 +38,8 @@ test-tsan: deps
 	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(CTEST) -L thread
 
 demo: build
-	@echo "The headless design runner comes with the design engine; nothing to demonstrate yet."
+	$(BUILD)/batch/dovra-batch --seed 1 -o $(BUILD)/lowpass.out examples/lowpass.cfg
+	@echo "Results written to $(BUILD)/lowpass.out"
 
 bench: deps
 	@scripts/install-deps bench

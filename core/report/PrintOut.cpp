@@ -321,16 +321,35 @@ std::string PrintOut::reportText() {
 }
 
 bool PrintOut::printResult() {
+    // A Stop on the window thread and the end of a run on the design thread may
+    // both write the report; one writes after the other.
+    std::lock_guard writeLock(writeMutex_);
     const std::string name = screen_.getResultsFileName();
     const std::string content = reportText();
     std::string error;
+    bool ok = false;
     if (name.empty()) {
         error = kEmptyName;
-    } else if (writeFileAtomically(name, content, error)) {
-        return true;
+    } else {
+        ok = writeFileAtomically(name, content, error);
     }
-    screen_.console().err(kNotWritten + error);
-    return false;
+    if (!ok) {
+        screen_.console().err(kNotWritten + error);
+    }
+    std::lock_guard lock(mutex_);
+    ++written_;
+    lastOk_ = ok;
+    return ok;
+}
+
+int PrintOut::reportsWritten() const {
+    std::lock_guard lock(mutex_);
+    return written_;
+}
+
+bool PrintOut::lastReportOk() const {
+    std::lock_guard lock(mutex_);
+    return lastOk_;
 }
 
 } // namespace dovra

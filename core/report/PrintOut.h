@@ -6,6 +6,7 @@
 // target, so a failure leaves the previous results file as it was.
 
 #include <cstdint>
+#include <mutex>
 #include <ostream>
 #include <span>
 #include <string>
@@ -23,6 +24,11 @@ public:
     /// Writes the results file under the session's results file name. Returns
     /// false (after a message on the error stream) when it could not be written.
     bool printResult();
+
+    /// How many reports were attempted, and whether the last one was written;
+    /// a runner without a window learns from these whether its results exist.
+    int reportsWritten() const;
+    bool lastReportOk() const;
 
     /// The whole report as text, exactly as printResult writes it.
     std::string reportText();
@@ -43,6 +49,10 @@ private:
     LayoutRecord layout_{};
     Coefficients numerator_{};
     Coefficients denominator_{};
+    std::mutex writeMutex_;
+    mutable std::mutex mutex_;
+    int written_ = 0;
+    bool lastOk_ = false;
 };
 
 } // namespace dovra

@@ -1,0 +1,111 @@
+#include "BatchOptions.h"
+
+#include <cmath>
+
+#include "text/NumberText.h"
+
+namespace dovra::batch {
+
+std::string usageText() {
+    return "Usage: dovra-batch [options] CONFIG\n"
+           "Loads the design task CONFIG (a configuration file) and runs the design method it\n"
+           "selects, with no window.\n"
+           "\n"
+           "Options:\n"
+           "  -o, --results FILE       results file (default: the results file name setting,\n"
+           "                           Dovra.out, in the current folder)\n"
+           "  --seed N                 seed of the random source (default: the clock)\n"
+           "  --max-generations N      Z-plane design: stop after N generations (default 50000)\n"
+           "  --time-limit SECONDS     stop after that wall time (default: none)\n"
+           "  --quiet                  no progress lines\n"
+           "  --dry-run                load and check the task, print a summary, design nothing\n"
+           "  --save-config FILE       write the loaded task as Save As would, before designing\n"
+           "  --help                   this text\n"
+           "\n"
+           "Exit status: 0 design successful; 1 the run ended without meeting the scheme;\n"
+           "2 the task cannot be run as given.\n";
+}
+
+std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
+                                           std::string& error) {
+    BatchOptions o;
+    bool haveConfig = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* name) -> std::optional<std::string> {
+            if (i + 1 >= args.size()) {
+                error = std::string("option ") + name + " needs a value";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "-o" || a == "--results") {
+            auto v = value(a.c_str());
+            if (!v) {
+                return std::nullopt;
+            }
+            o.results = *v;
+        } else if (a == "--seed") {
+            auto v = value("--seed");
+            if (!v) {
+                return std::nullopt;
+            }
+            auto n = text::parseDouble(*v);
+            if (!n || *n != std::floor(*n) || std::fabs(*n) > 9.0e15) {
+                error = "--seed needs a whole number, not \"" + *v + "\"";
+                return std::nullopt;
+            }
+            o.seed = static_cast<std::int64_t>(*n);
+        } else if (a == "--max-generations") {
+            auto v = value("--max-generations");
+            if (!v) {
+                return std::nullopt;
+            }
+            auto n = text::parseInt(*v);
+            if (!n || *n < 1) {
+                error = "--max-generations needs a whole number of at least 1, not \"" + *v + "\"";
+                return std::nullopt;
+            }
+            o.maxGenerations = *n;
+        } else if (a == "--time-limit") {
+            auto v = value("--time-limit");
+            if (!v) {
+                return std::nullopt;
+            }
+            auto t = text::parseDouble(*v);
+            if (!t || !(*t > 0) || std::isinf(*t)) {
+                error = "--time-limit needs a positive number of seconds, not \"" + *v + "\"";
+                return std::nullopt;
+            }
+            o.timeLimit = *t;
+        } else if (a == "--quiet") {
+            o.quiet = true;
+        } else if (a == "--dry-run") {
+            o.dryRun = true;
+        } else if (a == "--save-config") {
+            auto v = value("--save-config");
+            if (!v) {
+                return std::nullopt;
+            }
+            o.saveConfig = *v;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else if (!haveConfig) {
+            o.config = a;
+            haveConfig = true;
+        } else {
+            error = "more than one configuration file given (" + o.config + ", " + a + ")";
+            return std::nullopt;
+        }
+    }
+    if (!haveConfig && !o.help) {
+        error = "no configuration file given";
+        return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace dovra::batch

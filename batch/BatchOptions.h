@@ -1,0 +1,31 @@
+#pragma once
+// Command line of dovra-batch.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dovra::batch {
+
+struct BatchOptions {
+    std::string config;                 // the design task to load
+    std::optional<std::string> results; // -o / --results
+    std::int64_t seed = 0;              // 0: seeded from the clock
+    long maxGenerations = 50000;
+    std::optional<double> timeLimit; // seconds
+    bool quiet = false;
+    bool dryRun = false;
+    std::optional<std::string> saveConfig;
+    bool help = false;
+};
+
+/// Parses the arguments (without the program name). On a usage error returns
+/// nothing and puts the message into error.
+std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
+                                           std::string& error);
+
+/// The text --help prints.
+std::string usageText();
+
+} // namespace dovra::batch

@@ -1,0 +1,259 @@
+#include "BatchRunner.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <sstream>
+
+#include "DesignSession.h"
+#include "data/ConfigFile.h"
+#include "de/T_DEOptimizer.h"
+#include "problem/DEProblem.h"
+#include "report/PrintOut.h"
+#include "settings/RealizationSettings.h"
+#include "text/NumberText.h"
+
+namespace dovra::batch {
+namespace {
+
+const std::string kSuccessStatus = "Design successful";
+const std::string kInvalidScheme = "Invalid tolerance scheme !";
+const std::string kLimitGenerations = "Stopped: generation limit reached";
+const std::string kLimitTime = "Stopped: time limit reached";
+
+// Watches the run: prints progress, stops the search at the generation limit
+// (on the design thread, at the end of a slice, so that the same seed gives
+// the same run), and tells the waiting main thread that something happened.
+class BatchObserver : public SessionObserver {
+  public:
+    BatchObserver(DesignSession& session, const BatchOptions& options, bool zplane)
+        : session_(session), options_(options), zplane_(zplane) {}
+
+    void updateMonitor() override {
+        ProgressSnapshot snap = session_.snapshot();
+        if (snap.generation != lastGeneration_ && snap.evaluation > 0) {
+            lastGeneration_ = snap.generation;
+            if (!options_.quiet) {
+                session_.console().err("generation " + std::to_string(snap.generation) +
+                                       ", evaluations " + std::to_string(snap.evaluation) +
+                                       ", best cost " + text::formatDouble(snap.minimum) +
+                                       ", phase " + std::to_string(snap.phase) + ", status " +
+                                       snap.status);
+            }
+            if (zplane_ && snap.generation >= options_.maxGenerations) {
+                session_.optimizer().makeNotReady();
+                std::lock_guard lock(mutex_);
+                generationLimit_ = true;
+            }
+        }
+        cv_.notify_all();
+    }
+
+    void done() override {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        cv_.notify_all();
+    }
+
+    /// Waits until the run is done, the generation limit stopped it, or the
+    /// deadline passed. Returns true when the deadline passed first.
+    bool wait(std::chrono::steady_clock::time_point deadline, bool hasDeadline) {
+        std::unique_lock lock(mutex_);
+        while (!done_ && !generationLimit_) {
+            if (hasDeadline) {
+                if (cv_.wait_until(lock, deadline) == std::cv_status::timeout && !done_ &&
+                    !generationLimit_) {
+                    return true;
+                }
+            } else {
+                cv_.wait_for(lock, std::chrono::milliseconds(200));
+            }
+        }
+        return false;
+    }
+
+    bool isDone() {
+        std::lock_guard lock(mutex_);
+        return done_;
+    }
+
+  private:
+    DesignSession& session_;
+    const BatchOptions& options_;
+    bool zplane_;
+    int lastGeneration_ = -1;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool done_ = false;
+    bool generationLimit_ = false;
+};
+
+std::string summaryOf(DesignSession& s) {
+    std::ostringstream o;
+    int idx = s.getDesignIdentifierIdx();
+    o << "Design method      : " << s.getDesignIdentifier() << " (" << idx << ")\n";
+    if (idx == 0) {
+        o << "Single zeros/poles : " << s.getNumDeg() << " / " << s.getDenomDeg() << "\n";
+        o << "Lin. phase pairs   : " << s.getNZLinPair() << "\n";
+        o << "Allpass pairs      : " << s.getNZPAllpPair() << "\n";
+        o << "Zero radius        : " << text::formatDouble(s.getZeroRadiusRestrLow()) << " < |z| < "
+          << text::formatDouble(s.getZeroRadiusRestrHigh()) << "\n";
+        o << "Pole radius        : |p| < " << text::formatDouble(s.getPoleRadiusRestr()) << "\n";
+        o << "Population         : " << s.getNP() << ", refinement " << s.getNP2() << "\n";
+        o << "Granularity        : " << s.getSamplingGranularity() << "\n";
+    }
+    int w = s.getWordLength();
+    o << "Word length        : " << (w == 0 ? std::string("inf") : std::to_string(w)) << "\n";
+    o << "Structure          : "
+      << RealizationSettings::structureItems()[static_cast<std::size_t>(s.getStructId() == 1)]
+      << "\n";
+    o << "Magnitude rows     : upper " << s.magUpper().getSize() << ", lower "
+      << s.magLower().getSize() << "\n";
+    o << "Group delay rows   : upper " << s.gdUpper().getSize() << ", lower "
+      << s.gdLower().getSize() << (s.getFreezingStateOfGdConstraints() ? " (frozen)" : "") << "\n";
+    o << "Prefilter entries  : numerator " << s.ffNumerator().getSize() << ", denominator "
+      << s.ffDenominator().getSize() << "\n";
+    o << "Results file       : " << s.getResultsFileName();
+    return o.str();
+}
+
+/// The checks Start makes, without starting: an empty text when the task can run.
+std::string checkTask(DesignSession& s) {
+    if (std::string entry = s.firstUnreadableEntry(); !entry.empty()) {
+        return entry;
+    }
+    struct Sized {
+        const char* name;
+        int rows;
+    };
+    const Sized tables[] = {{"upper magnitude table", s.magUpper().getSize()},
+                            {"lower magnitude table", s.magLower().getSize()},
+                            {"upper group delay table", s.gdUpper().getSize()},
+                            {"lower group delay table", s.gdLower().getSize()},
+                            {"prefilter numerator table", s.ffNumerator().getSize()},
+                            {"prefilter denominator table", s.ffDenominator().getSize()}};
+    for (const auto& t : tables) {
+        if (t.rows > kTableCapacity) {
+            return std::string(t.name) + " has " + std::to_string(t.rows) + " rows, more than " +
+                   std::to_string(kTableCapacity);
+        }
+    }
+    if (s.getDesignIdentifierIdx() == 0) {
+        if (auto e = DEProblem::checkCapacity(s.getNumDeg(), s.getDenomDeg(), s.getNZLinPair(),
+                                              s.getNZPAllpPair())) {
+            return *e;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
+    DesignSession session(out, err);
+    if (!openDatabase(session, options.config)) {
+        // A task that did not load as written is not run: its numbers would
+        // not be the ones in the file.
+        session.console().err("dovra-batch: " + options.config +
+                              " could not be loaded completely; nothing designed");
+        return kCannotRun;
+    }
+    if (options.results) {
+        session.setResultsFileName(*options.results);
+    }
+    if (options.saveConfig && !saveDatabase(session, *options.saveConfig)) {
+        session.console().err("dovra-batch: the task could not be saved to " + *options.saveConfig);
+        return kCannotRun;
+    }
+    if (options.dryRun) {
+        session.console().out(summaryOf(session));
+        std::string problem = checkTask(session);
+        if (!problem.empty()) {
+            session.console().err("dovra-batch: the task cannot be run: " + problem);
+            return kCannotRun;
+        }
+        session.console().out("The task can be run.");
+        return kSuccess;
+    }
+
+    T_DEOptimizer& opt = session.optimizer();
+    if (options.seed != 0) {
+        opt.random().setMySeed(options.seed);
+    }
+    opt.setPassSleep(std::chrono::milliseconds(0));
+    const bool zplane = session.getDesignIdentifierIdx() == 0;
+    BatchObserver observer(session, options, zplane);
+    session.addObserver(&observer);
+
+    // The wizard's way into "Ready": the problem is initialised on leaving the
+    // realization page, the design thread created on entering "Ready".
+    session.initProblem();
+    session.set_state("Ready");
+    session.start();
+
+    // The activity page's Start button.
+    auto t0 = std::chrono::steady_clock::now();
+    session.setStatus("Initializing");
+    bool started;
+    if (zplane) {
+        session.set_state("Running");
+        started = session.start_Design();
+    } else {
+        session.initLR();
+        session.set_state("Running");
+        session.initDesignSuccessFlag();
+        started = session.start_Design();
+    }
+    if (!started) {
+        session.stop();
+        session.removeObserver(&observer);
+        session.console().err("dovra-batch: the task cannot be run: " + session.getStatus());
+        return kCannotRun;
+    }
+
+    bool hasDeadline = options.timeLimit.has_value();
+    auto deadline = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(hasDeadline ? *options.timeLimit : 0.0));
+    bool timedOut = observer.wait(deadline, hasDeadline);
+    // Let the design thread finish its pass before reading the outcome.
+    opt.makeNotReady();
+    opt.waitForIdle();
+    std::string limitStatus;
+    if (!observer.isDone()) {
+        limitStatus = timedOut ? kLimitTime : kLimitGenerations;
+        session.stop_DE(); // as Stop does: the results file at once
+    }
+    session.set_state("Ready");
+    session.stop();
+    session.removeObserver(&observer);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+    ProgressSnapshot snap = session.snapshot();
+    std::string status = session.getStatus();
+    std::ostringstream summary;
+    summary << (limitStatus.empty() ? status : limitStatus) << ": " << snap.generation
+            << " generations, " << snap.evaluation << " evaluations, ";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f s, %.0f evaluations/s", seconds,
+                  seconds > 0 ? snap.evaluation / seconds : 0.0);
+    summary << buf;
+    session.console().err(summary.str());
+
+    if (!session.printOut().lastReportOk()) {
+        session.console().err("dovra-batch: the results file " + session.getResultsFileName() +
+                              " could not be written");
+        return kCannotRun;
+    }
+    if (limitStatus.empty() && status == kSuccessStatus) {
+        return kSuccess;
+    }
+    if (status == kInvalidScheme) {
+        return kCannotRun;
+    }
+    return kNotMet;
+}
+
+} // namespace dovra::batch
