@@ -7,7 +7,7 @@
 namespace dovra {
 
 // Loading and sampling of the tolerance scheme, and its reading as a
-// lowpass, highpass, bandpass or bandstop specification.
+// lowpass, highpass, bandpass or bandstop with its band edges and levels.
 
 namespace {
 
