@@ -45,7 +45,8 @@ bench: deps
 	@scripts/install-deps bench
 	@cmake -S . -B $(BENCHDIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DDOVRA_BUILD_TESTS=OFF -DDOVRA_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BENCHDIR) -j $(JOBS)
-	@for b in $(BENCHDIR)/bench/dovra_bench_*; do [ -x "$$b" ] && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	$(BENCHDIR)/bench/dovra_bench_evaluate --benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_min_time=0.2
+	$(BENCHDIR)/bench/dovra_bench_endtoend
 
 FUZZ_SECONDS ?= 60
 fuzz: deps
