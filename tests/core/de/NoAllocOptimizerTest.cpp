@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <sstream>
+#include <string>
 
 #include "DesignSession.h"
 #include "core/de/ScriptedProblem.h"
+#include "data/ConfigFile.h"
 #include "de/T_DEOptimizer.h"
 #include "support/AllocationCounter.h"
 
@@ -55,6 +57,47 @@ INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, OptimizerAllocation,
                          [](const auto& info) {
                              return "NP" + std::to_string(info.param.NP) + "_NP2_" +
                                     std::to_string(info.param.NP2);
+                         });
+
+// The same with the real filter problem of an example task: its cost function
+// and bounds check allocate nothing either, before and after the switch to
+// quantized coefficients.
+class RealProblemAllocation : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealProblemAllocation, NoneAfterTheFirstCall) {
+    std::ostringstream out, err;
+    DesignSession session(out, err);
+    ASSERT_TRUE(openDatabase(session, std::string(DOVRA_SOURCE_DIR) + "/examples/" + GetParam()));
+    T_DEOptimizer& optimizer = session.optimizer();
+    optimizer.random().setMySeed(7);
+    ASSERT_TRUE(session.start_Design()) << session.getStatus();
+    DEProblem& problem = *optimizer.currentProblem();
+    optimizer.optimize(problem);
+
+    const std::size_t before = dovra::test::allocationCount();
+    for (int k = 0; k < 10; ++k) {
+        optimizer.optimize(problem);
+        problem.bestCost = optimizer.getMinimum();
+        (void)problem.completed();
+        if (k == 4 && problem.getPhase() == 0 && session.getQuant() > 0) {
+            problem.setPhase(1);
+        }
+    }
+    EXPECT_EQ(dovra::test::allocationCount() - before, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, RealProblemAllocation,
+                         ::testing::Values("lowpass.cfg", "lowpass-quantized-12bit.cfg",
+                                           "lowpass-group-delay.cfg"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             name = name.substr(0, name.find('.'));
+                             for (auto& c : name) {
+                                 if (c == '-') {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
                          });
 
 // The counter sees allocations at all.

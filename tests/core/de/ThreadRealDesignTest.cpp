@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "DesignSession.h"
+#include "data/ConfigFile.h"
+#include "de/T_DEOptimizer.h"
+
+using namespace dovra;
+using namespace std::chrono_literals;
+
+namespace {
+
+class DoneObserver : public SessionObserver {
+  public:
+    void done() override {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        cv_.notify_all();
+    }
+    bool wait() {
+        std::unique_lock lock(mutex_);
+        return cv_.wait_for(lock, 60s, [this] { return done_; });
+    }
+    bool isDone() {
+        std::lock_guard lock(mutex_);
+        return done_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool done_ = false;
+};
+
+// Example tasks designed by the real filter problem on the design thread,
+// while the window side reads the figures and draws the best filter's
+// responses, as the monitor and the plots do.
+class ThreadRealDesign : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ThreadRealDesign, ExampleRunsToSuccessWhileTheWindowSideReads) {
+    std::ostringstream out, err;
+    DesignSession session(out, err);
+    ASSERT_TRUE(openDatabase(session, std::string(DOVRA_SOURCE_DIR) + "/examples/" + GetParam()));
+    const auto results = std::filesystem::temp_directory_path() /
+                         (std::string("dovra-real-design-") + GetParam() + ".out");
+    session.setResultsFileName(results.string());
+    DoneObserver observer;
+    session.addObserver(&observer);
+    session.optimizer().random().setMySeed(7);
+    session.optimizer().setPassSleep(0ms);
+
+    session.start();
+    session.setStatus("Initializing");
+    ASSERT_TRUE(session.start_Design()) << session.getStatus();
+    int reads = 0;
+    while (!observer.isDone() && reads < 1000000) {
+        ProgressSnapshot s = session.snapshot();
+        for (double w = 0.0; w <= 0.5; w += 0.125) {
+            EXPECT_FALSE(std::isnan(session.amag(s.best, w)));
+            (void)session.gdel(s.best, w);
+        }
+        ++reads;
+    }
+    ASSERT_TRUE(observer.wait());
+    ASSERT_TRUE(session.optimizer().waitForIdle(60s));
+    session.stop();
+    session.removeObserver(&observer);
+
+    ProgressSnapshot s = session.snapshot();
+    EXPECT_EQ(s.status, "Design successful");
+    EXPECT_FALSE(s.ready);
+    EXPECT_LE(s.minimum, 1e-12);
+    EXPECT_GT(s.evaluation, 0);
+    std::error_code ec;
+    EXPECT_GT(std::filesystem::file_size(results, ec), 0u);
+    std::filesystem::remove(results, ec);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreadRealDesign, ThreadRealDesign,
+                         ::testing::Values("lowpass.cfg", "lowpass-quantized-12bit.cfg",
+                                           "lowpass-group-delay.cfg", "allpass-equaliser.cfg"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             name = name.substr(0, name.find('.'));
+                             for (auto& c : name) {
+                                 if (c == '-') {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+} // namespace
