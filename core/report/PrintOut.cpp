@@ -225,7 +225,9 @@ void PrintOut::coeffi_b_print(std::span<const double> x, std::int64_t q, int /*s
 std::string PrintOut::reportText() {
     DesignSession& s = screen_;
     setPZparameters(s.getPZparameters());
-    const ParamVector x = s.getBest();
+    // One snapshot: the figures and the vector of the same moment of the run.
+    const ProgressSnapshot snap = s.snapshot();
+    const ParamVector& x = snap.best;
     const std::int64_t q = s.getQuant();
     const int structure = s.getStructId();
 
@@ -243,8 +245,8 @@ std::string PrintOut::reportText() {
 
     std::ostringstream out;
     line(out, kRunHeader);
-    lineCR(out, kEvaluations + std::to_string(s.getEvaluation()));
-    lineCR(out, kBestCost + text::formatDouble(s.getMinimum()));
+    lineCR(out, kEvaluations + std::to_string(snap.evaluation));
+    lineCR(out, kBestCost + text::formatDouble(snap.minimum));
 
     line(out, kParamHeader);
     lineCR(out, "a0 = " + text::formatDouble(x[0]));
