@@ -122,24 +122,8 @@ std::string summaryOf(DesignSession& s) {
 
 /// The checks Start makes, without starting: an empty text when the task can run.
 std::string checkTask(DesignSession& s) {
-    if (std::string entry = s.firstUnreadableEntry(); !entry.empty()) {
-        return entry;
-    }
-    struct Sized {
-        const char* name;
-        int rows;
-    };
-    const Sized tables[] = {{"upper magnitude table", s.magUpper().getSize()},
-                            {"lower magnitude table", s.magLower().getSize()},
-                            {"upper group delay table", s.gdUpper().getSize()},
-                            {"lower group delay table", s.gdLower().getSize()},
-                            {"prefilter numerator table", s.ffNumerator().getSize()},
-                            {"prefilter denominator table", s.ffDenominator().getSize()}};
-    for (const auto& t : tables) {
-        if (t.rows > kTableCapacity) {
-            return std::string(t.name) + " has " + std::to_string(t.rows) + " rows, more than " +
-                   std::to_string(kTableCapacity);
-        }
+    if (std::string why = s.optimizer().refusalBeforePreparation(); !why.empty()) {
+        return why;
     }
     if (s.getDesignIdentifierIdx() == 0) {
         if (auto e = DEProblem::checkCapacity(s.getNumDeg(), s.getDenomDeg(), s.getNZLinPair(),

@@ -28,53 +28,117 @@ DesignSession::~DesignSession() {
 std::vector<std::string> DesignSession::getProblemIdentifiers() const {
     return realization_.getProblemIdentifiers();
 }
-int DesignSession::getCurrentProblem() const { return realization_.getCurrentProblem(); }
+int DesignSession::getCurrentProblem() const {
+    return realization_.getCurrentProblem();
+}
 std::string DesignSession::getDesignIdentifier() const {
     return realization_.getDesignIdentifier();
 }
-int DesignSession::getDesignIdentifierIdx() const { return realization_.getDesignIdentifierIdx(); }
-void DesignSession::setDesignIdentifierIdx(int i) { realization_.setDesignIdentifierIdx(i); }
-int DesignSession::getNumDeg() { return realization_.getNumDeg(); }
-void DesignSession::setNumDeg(int n) { realization_.setNumDeg(n); }
-int DesignSession::getDenomDeg() { return realization_.getDenomDeg(); }
-void DesignSession::setDenomDeg(int n) { realization_.setDenomDeg(n); }
-double DesignSession::getZeroRadiusRestrLow() { return realization_.getZeroRadiusRestrLow(); }
-void DesignSession::setZeroRadiusRestrLow(double v) { realization_.setZeroRadiusRestrLow(v); }
-double DesignSession::getZeroRadiusRestrHigh() { return realization_.getZeroRadiusRestrHigh(); }
-void DesignSession::setZeroRadiusRestrHigh(double v) { realization_.setZeroRadiusRestrHigh(v); }
-double DesignSession::getPoleRadiusRestr() { return realization_.getPoleRadiusRestr(); }
-void DesignSession::setPoleRadiusRestr(double v) { realization_.setPoleRadiusRestr(v); }
-int DesignSession::getNZLinPair() { return realization_.getNZLinPair(); }
-void DesignSession::setNZlinPair(int n) { realization_.setNZlinPair(n); }
-int DesignSession::getNZPAllpPair() { return realization_.getNZPAllpPair(); }
-void DesignSession::setNZPAllpPair(int n) { realization_.setNZPAllpPair(n); }
-int DesignSession::getWordLength() const { return realization_.getWordLength(); }
-void DesignSession::setWordLength(int w) { realization_.setWordLength(w); }
-int DesignSession::getStructId() const { return realization_.getStructId(); }
-void DesignSession::setStructId(int s) { realization_.setStructId(s); }
-long DesignSession::getDimension() { return realization_.getDimension(); }
-std::int64_t DesignSession::getQuant() const { return realization_.getQuant(); }
-int DesignSession::getNP() { return optimization_.getNP(); }
-void DesignSession::setNP(int n) { optimization_.setNP(n); }
-int DesignSession::getNP2() { return optimization_.getNP2(); }
-void DesignSession::setNP2(int n) { optimization_.setNP2(n); }
+int DesignSession::getDesignIdentifierIdx() const {
+    return realization_.getDesignIdentifierIdx();
+}
+void DesignSession::setDesignIdentifierIdx(int i) {
+    realization_.setDesignIdentifierIdx(i);
+}
+int DesignSession::getNumDeg() {
+    return realization_.getNumDeg();
+}
+void DesignSession::setNumDeg(int n) {
+    realization_.setNumDeg(n);
+}
+int DesignSession::getDenomDeg() {
+    return realization_.getDenomDeg();
+}
+void DesignSession::setDenomDeg(int n) {
+    realization_.setDenomDeg(n);
+}
+double DesignSession::getZeroRadiusRestrLow() {
+    return realization_.getZeroRadiusRestrLow();
+}
+void DesignSession::setZeroRadiusRestrLow(double v) {
+    realization_.setZeroRadiusRestrLow(v);
+}
+double DesignSession::getZeroRadiusRestrHigh() {
+    return realization_.getZeroRadiusRestrHigh();
+}
+void DesignSession::setZeroRadiusRestrHigh(double v) {
+    realization_.setZeroRadiusRestrHigh(v);
+}
+double DesignSession::getPoleRadiusRestr() {
+    return realization_.getPoleRadiusRestr();
+}
+void DesignSession::setPoleRadiusRestr(double v) {
+    realization_.setPoleRadiusRestr(v);
+}
+int DesignSession::getNZLinPair() {
+    return realization_.getNZLinPair();
+}
+void DesignSession::setNZlinPair(int n) {
+    realization_.setNZlinPair(n);
+}
+int DesignSession::getNZPAllpPair() {
+    return realization_.getNZPAllpPair();
+}
+void DesignSession::setNZPAllpPair(int n) {
+    realization_.setNZPAllpPair(n);
+}
+int DesignSession::getWordLength() const {
+    return realization_.getWordLength();
+}
+void DesignSession::setWordLength(int w) {
+    realization_.setWordLength(w);
+}
+int DesignSession::getStructId() const {
+    return realization_.getStructId();
+}
+void DesignSession::setStructId(int s) {
+    realization_.setStructId(s);
+}
+long DesignSession::getDimension() {
+    return realization_.getDimension();
+}
+std::int64_t DesignSession::getQuant() const {
+    return realization_.getQuant();
+}
+int DesignSession::getNP() {
+    return optimization_.getNP();
+}
+void DesignSession::setNP(int n) {
+    optimization_.setNP(n);
+}
+int DesignSession::getNP2() {
+    return optimization_.getNP2();
+}
+void DesignSession::setNP2(int n) {
+    optimization_.setNP2(n);
+}
 std::string DesignSession::getSamplingGranularity() const {
     return optimization_.getSamplingGranularity();
 }
 void DesignSession::setSamplingGranularity(const std::string& s) {
     optimization_.setSamplingGranularity(s);
 }
-std::string DesignSession::getSamplingMode() const { return optimization_.getSamplingMode(); }
-double DesignSession::getRange() const { return optimization_.getRange(); }
+std::string DesignSession::getSamplingMode() const {
+    return optimization_.getSamplingMode();
+}
+double DesignSession::getRange() const {
+    return optimization_.getRange();
+}
 bool DesignSession::getFreezingStateOfGdConstraints() const {
     return groupDelay_.getFreezingStateOfGdConstraints();
 }
 void DesignSession::setFreezingStateOfGdConstraints(bool on) {
     groupDelay_.setFreezingStateOfGdConstraints(on);
 }
-int DesignSession::getRefreshRate() { return activity_.getRefreshRate(); }
-void DesignSession::setRefreshRate(int n) { activity_.setRefreshRate(n); }
-std::string DesignSession::getResultsFileName() const { return startup_.getResultsFileName(); }
+int DesignSession::getRefreshRate() {
+    return activity_.getRefreshRate();
+}
+void DesignSession::setRefreshRate(int n) {
+    activity_.setRefreshRate(n);
+}
+std::string DesignSession::getResultsFileName() const {
+    return startup_.getResultsFileName();
+}
 void DesignSession::setResultsFileName(const std::string& name) {
     startup_.setResultsFileName(name);
 }
@@ -113,8 +177,8 @@ double DesignSession::lookup(const T& table, int i, int element, const char* wha
     // "NaN" and "Infinity" read back as numbers for the configuration file, but
     // a frequency, limit or coefficient must be a finite decimal number.
     if (!v || !std::isfinite(*v)) {
-        console_.out(std::string("Invalid number for ") + what + " in row " +
-                     std::to_string(i) + ": \"" + textValue + "\"");
+        console_.out(std::string("Invalid number for ") + what + " in row " + std::to_string(i) +
+                     ": \"" + textValue + "\"");
         return -1.0;
     }
     return *v;
@@ -164,31 +228,53 @@ std::string DesignSession::firstUnreadableEntry() const {
     return {};
 }
 
-int DesignSession::getGeneration() const { return optimizer_->getGeneration(); }
-int DesignSession::getEvaluation() const { return optimizer_->getEvaluation(); }
-double DesignSession::getMinimum() const { return optimizer_->getMinimum(); }
-ParamVector DesignSession::getBest() const { return optimizer_->getBest(); }
-double DesignSession::getOffset() const { return optimizer_->getOffset(); }
-int DesignSession::getPhase() const { return optimizer_->getPhase(); }
-LayoutRecord DesignSession::getPZparameters() const { return optimizer_->getPZparameters(); }
+int DesignSession::getGeneration() const {
+    return optimizer_->getGeneration();
+}
+int DesignSession::getEvaluation() const {
+    return optimizer_->getEvaluation();
+}
+double DesignSession::getMinimum() const {
+    return optimizer_->getMinimum();
+}
+ParamVector DesignSession::getBest() const {
+    return optimizer_->getBest();
+}
+double DesignSession::getOffset() const {
+    return optimizer_->getOffset();
+}
+int DesignSession::getPhase() const {
+    return optimizer_->getPhase();
+}
+LayoutRecord DesignSession::getPZparameters() const {
+    return optimizer_->getPZparameters();
+}
 double DesignSession::amag(std::span<const double> x, double w) const {
     return optimizer_->amag(x, w);
 }
-double DesignSession::amag_ab(std::span<const double> a, std::span<const double> b, int na,
-                              int nb, double w) const {
+double DesignSession::amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                              double w) const {
     return optimizer_->amag_ab(a, b, na, nb, w);
 }
-double DesignSession::amag_ff(double w) const { return optimizer_->amag_ff(w); }
+double DesignSession::amag_ff(double w) const {
+    return optimizer_->amag_ff(w);
+}
 double DesignSession::gdel(std::span<const double> x, double w) const {
     return optimizer_->gdel(x, w);
 }
-double DesignSession::gdel_ab(std::span<const double> a, std::span<const double> b, int na,
-                              int nb, double w) const {
+double DesignSession::gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
+                              double w) const {
     return optimizer_->gdel_ab(a, b, na, nb, w);
 }
-double DesignSession::gdel_ff(double w) const { return optimizer_->gdel_ff(w); }
-int DesignSession::get_a_degree() const { return optimizer_->get_a_degree(); }
-int DesignSession::get_b_degree() const { return optimizer_->get_b_degree(); }
+double DesignSession::gdel_ff(double w) const {
+    return optimizer_->gdel_ff(w);
+}
+int DesignSession::get_a_degree() const {
+    return optimizer_->get_a_degree();
+}
+int DesignSession::get_b_degree() const {
+    return optimizer_->get_b_degree();
+}
 Coefficients DesignSession::coeffi_a(std::span<const double> x, std::int64_t q,
                                      int structure) const {
     return optimizer_->coeffi_a(x, q, structure);
@@ -197,19 +283,35 @@ Coefficients DesignSession::coeffi_b(std::span<const double> x, std::int64_t q,
                                      int structure) const {
     return optimizer_->coeffi_b(x, q, structure);
 }
-void DesignSession::initProblem() { optimizer_->initProblem(); }
+void DesignSession::initProblem() {
+    optimizer_->initProblem();
+}
 
-bool DesignSession::start_Design() { return optimizer_->optStart(); }
-void DesignSession::pause_DE() { optimizer_->makeNotReady(); }
-void DesignSession::resume_DE() { optimizer_->optResume(); }
+bool DesignSession::start_Design() {
+    return optimizer_->optStart();
+}
+void DesignSession::pause_DE() {
+    optimizer_->makeNotReady();
+}
+void DesignSession::resume_DE() {
+    optimizer_->optResume();
+}
 void DesignSession::stop_DE() {
     optimizer_->makeNotReady();
     printOut_->printResult();
 }
-void DesignSession::idle() { optimizer_->optIdle(); }
-void DesignSession::initLR() { optimizer_->initLR(); }
-void DesignSession::initDesignSuccessFlag() { optimizer_->initDesignSuccessFlag(); }
-void DesignSession::start_FilterDesign() { optimizer_->start_FilterDesign(); }
+void DesignSession::idle() {
+    optimizer_->optIdle();
+}
+void DesignSession::initLR() {
+    optimizer_->initLR();
+}
+void DesignSession::initDesignSuccessFlag() {
+    optimizer_->initDesignSuccessFlag();
+}
+void DesignSession::start_FilterDesign() {
+    optimizer_->start_FilterDesign();
+}
 void DesignSession::setParameters() {
     const int problem = getCurrentProblem();
     const int np = getNP();
@@ -218,9 +320,15 @@ void DesignSession::setParameters() {
     const int refresh = getRefreshRate();
     optimizer_->setParameters(problem, np, np2, range, refresh);
 }
-void DesignSession::start() { optimizer_->start(); }
-void DesignSession::stop() { optimizer_->stop(); }
-ProgressSnapshot DesignSession::snapshot() const { return optimizer_->snapshot(); }
+void DesignSession::start() {
+    optimizer_->start();
+}
+void DesignSession::stop() {
+    optimizer_->stop();
+}
+ProgressSnapshot DesignSession::snapshot() const {
+    return optimizer_->snapshot();
+}
 
 void DesignSession::addObserver(SessionObserver* o) {
     std::lock_guard lock(observersMutex_);

@@ -27,7 +27,7 @@ class PrintOut;
 
 /// What a view of the session is told. Calls may come from the design thread.
 class SessionObserver {
-public:
+  public:
     virtual ~SessionObserver() = default;
     /// New progress to show (counters, best cost, status).
     virtual void updateMonitor() {}
@@ -36,7 +36,7 @@ public:
 };
 
 class DesignSession {
-public:
+  public:
     explicit DesignSession(std::ostream& out = std::cout, std::ostream& err = std::cerr);
     ~DesignSession();
     DesignSession(const DesignSession&) = delete;
@@ -187,7 +187,7 @@ public:
     /// End of a run: the views are told, then the results file is written.
     void done();
 
-private:
+  private:
     template <class T> double lookup(const T& table, int i, int element, const char* what);
 
     Console console_;

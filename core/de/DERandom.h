@@ -10,7 +10,7 @@
 namespace dovra {
 
 class DERandom {
-public:
+  public:
     DERandom() { setMySeed(0); }
     explicit DERandom(std::int64_t seed) { setMySeed(seed); }
 
@@ -33,7 +33,7 @@ public:
     /// Uniform in (-x, x].
     double nextValue(double x) { return (1.0 - 2.0 * nextDouble()) * x; }
 
-private:
+  private:
     std::mt19937_64 engine_;
     std::int64_t seed_ = 0;
 };

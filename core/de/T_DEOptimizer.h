@@ -150,6 +150,10 @@ class T_DEOptimizer {
     Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const;
     Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const;
 
+    /// A reason why the task cannot be run, checked before the problem is
+    /// prepared (unreadable entries, tables beyond capacity); empty when none.
+    std::string refusalBeforePreparation() const;
+
   protected:
     struct RunParameters {
         int problemIndex = 0;
@@ -178,8 +182,6 @@ class T_DEOptimizer {
     void finishClassical(const std::string& status);
     /// Ready flag off; waits until the design thread has finished its pass.
     void park();
-    /// A reason why the task cannot be run, checked before the problem is prepared.
-    std::string refusalBeforePreparation() const;
 
     DesignSession& screen_;
     std::vector<std::unique_ptr<DEProblem>> problems_;

@@ -24,7 +24,7 @@ class DesignSession;
 class T_DEOptimizer;
 
 class DEProblem {
-public:
+  public:
     DEProblem();
     virtual ~DEProblem() = default;
     DEProblem(const DEProblem&) = delete;
@@ -48,8 +48,10 @@ public:
     virtual double gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
                            double w) const = 0;
     virtual double gdel_ff(double w) const = 0;
-    virtual Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const = 0;
-    virtual Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const = 0;
+    virtual Coefficients coeffi_a(std::span<const double> x, std::int64_t q,
+                                  int structure) const = 0;
+    virtual Coefficients coeffi_b(std::span<const double> x, std::int64_t q,
+                                  int structure) const = 0;
     virtual int get_a_degree() const = 0;
     virtual int get_b_degree() const = 0;
     /// Group delay of the filter of parameter vector x at w (no prefilter).
@@ -143,7 +145,7 @@ public:
     static constexpr double two_pi = 6.283185307179586;
     static constexpr int table_capacity = kTableCapacity;
 
-protected:
+  protected:
     /// Fills the linear and cosine sampling tables (constructor).
     void buildSamplingTables();
     /// The sampling part of initMisc: mode, granularity, points per segment,

@@ -18,7 +18,7 @@ namespace dovra {
 class DesignSession;
 
 class PrintOut {
-public:
+  public:
     explicit PrintOut(DesignSession& screen) : screen_(screen) {}
 
     /// Writes the results file under the session's results file name. Returns
@@ -44,7 +44,7 @@ public:
 
     static constexpr int prefilter_capacity = 480;
 
-private:
+  private:
     DesignSession& screen_;
     LayoutRecord layout_{};
     Coefficients numerator_{};

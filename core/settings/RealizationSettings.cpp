@@ -17,14 +17,22 @@ std::string notANumber(const std::string& name, const std::string& text,
 
 const char* fieldName(RealizationSettings::Field f) {
     switch (f) {
-    case RealizationSettings::NumDegField: return "numerator degree (single zeros)";
-    case RealizationSettings::DenomDegField: return "denominator degree (single poles)";
-    case RealizationSettings::ZeroRadiusLowField: return "zero radius lower limit";
-    case RealizationSettings::ZeroRadiusHighField: return "zero radius upper limit";
-    case RealizationSettings::PoleRadiusField: return "pole radius limit";
-    case RealizationSettings::LinPairField: return "linear phase zero pairs";
-    case RealizationSettings::AllpPairField: return "allpass pole/zero pairs";
-    default: return "field";
+    case RealizationSettings::NumDegField:
+        return "numerator degree (single zeros)";
+    case RealizationSettings::DenomDegField:
+        return "denominator degree (single poles)";
+    case RealizationSettings::ZeroRadiusLowField:
+        return "zero radius lower limit";
+    case RealizationSettings::ZeroRadiusHighField:
+        return "zero radius upper limit";
+    case RealizationSettings::PoleRadiusField:
+        return "pole radius limit";
+    case RealizationSettings::LinPairField:
+        return "linear phase zero pairs";
+    case RealizationSettings::AllpPairField:
+        return "allpass pole/zero pairs";
+    default:
+        return "field";
     }
 }
 
@@ -39,9 +47,8 @@ std::int64_t quantFor(int wordLength) {
 
 const std::array<std::string, 7>& RealizationSettings::designMethodItems() {
     static const std::array<std::string, 7> items{
-        "Z-plane design             ", "Butterworth         (IIR)  ",
-        "Chebychev-Type1     (IIR)  ", "Chebychev-Type2     (IIR)  ",
-        "Elliptic            (IIR)  ", "Equiripple-linphase (FIR)  ",
+        "Z-plane design             ", "Butterworth         (IIR)  ", "Chebychev-Type1     (IIR)  ",
+        "Chebychev-Type2     (IIR)  ", "Elliptic            (IIR)  ", "Equiripple-linphase (FIR)  ",
         "MaxFlat-linphase    (FIR)  "};
     return items;
 }
@@ -116,7 +123,9 @@ void RealizationSettings::setDesignIdentifierIdx(int index) {
     adaptPanelLayout(index, changes);
 }
 
-void RealizationSettings::selectDesignMethod(int index) { setDesignIdentifierIdx(index); }
+void RealizationSettings::selectDesignMethod(int index) {
+    setDesignIdentifierIdx(index);
+}
 
 std::string RealizationSettings::getDesignIdentifier() const {
     std::lock_guard lock(mutex_);
@@ -206,9 +215,15 @@ double RealizationSettings::validateDouble(Field field) {
     return *store;
 }
 
-int RealizationSettings::getNumDeg() { return validateInt(NumDegField, kMaxNumDeg, true); }
-int RealizationSettings::getDenomDeg() { return validateInt(DenomDegField, kMaxPairsOrPoles, false); }
-int RealizationSettings::getNZLinPair() { return validateInt(LinPairField, kMaxPairsOrPoles, false); }
+int RealizationSettings::getNumDeg() {
+    return validateInt(NumDegField, kMaxNumDeg, true);
+}
+int RealizationSettings::getDenomDeg() {
+    return validateInt(DenomDegField, kMaxPairsOrPoles, false);
+}
+int RealizationSettings::getNZLinPair() {
+    return validateInt(LinPairField, kMaxPairsOrPoles, false);
+}
 int RealizationSettings::getNZPAllpPair() {
     return validateInt(AllpPairField, kMaxPairsOrPoles, false);
 }
@@ -238,9 +253,15 @@ void RealizationSettings::setNZPAllpPair(int n) {
     writeInt(AllpPairField, n, changes);
 }
 
-double RealizationSettings::getZeroRadiusRestrLow() { return validateDouble(ZeroRadiusLowField); }
-double RealizationSettings::getZeroRadiusRestrHigh() { return validateDouble(ZeroRadiusHighField); }
-double RealizationSettings::getPoleRadiusRestr() { return validateDouble(PoleRadiusField); }
+double RealizationSettings::getZeroRadiusRestrLow() {
+    return validateDouble(ZeroRadiusLowField);
+}
+double RealizationSettings::getZeroRadiusRestrHigh() {
+    return validateDouble(ZeroRadiusHighField);
+}
+double RealizationSettings::getPoleRadiusRestr() {
+    return validateDouble(PoleRadiusField);
+}
 
 void RealizationSettings::setZeroRadiusRestrLow(double v) {
     Changes changes(*this);
@@ -308,7 +329,8 @@ void RealizationSettings::setStructId(int s) {
     Changes changes(*this);
     std::lock_guard lock(mutex_);
     if (s != 0 && s != 1) {
-        console().out("Warning! structure " + std::to_string(s) + " out of range (0 or 1), using 0");
+        console().out("Warning! structure " + std::to_string(s) +
+                      " out of range (0 or 1), using 0");
         s = 0;
     }
     structId_ = s;
@@ -316,7 +338,9 @@ void RealizationSettings::setStructId(int s) {
     changes.add(StructureField);
 }
 
-void RealizationSettings::selectStructure(int index) { setStructId(index); }
+void RealizationSettings::selectStructure(int index) {
+    setStructId(index);
+}
 
 long RealizationSettings::getDimension() {
     long d = getDenomDeg();
