@@ -1,7 +1,11 @@
 // Throughput of the cost function on the example tasks at the three sampling
 // granularities, side by side with the term-by-term reference form (its own
 // sine and cosine for every term of every sum), which is kept only as the
-// baseline. Each pair reports the largest relative difference of the two costs.
+// baseline. The time of the reference is that of its double form. Its sums
+// are also formed in long double, and that value is what the fast form is
+// compared with: `rel_diff` is the largest relative difference of the fast
+// cost to it, `literal_err` that of the double reference form, which at high
+// degrees is itself several 1e-9 off.
 
 #include <benchmark/benchmark.h>
 
@@ -72,9 +76,9 @@ void runFast(benchmark::State& state, const Case& c) {
     auto pr = prepareCase(c);
     T_DEOptimizer& opt = pr->q.session.optimizer();
     std::size_t i = 0;
-    // Differences to the reference form, and the errors of both forms against
-    // the same sums formed in long double.
-    double maxRel = 0.0, fastErr = 0.0, literalErr = 0.0;
+    // Differences of the fast form and of the double reference form to the
+    // reference sums formed in long double.
+    double maxRel = 0.0, literalErr = 0.0;
     auto rel = [](double a, double b) {
         double scale = std::max({std::fabs(a), std::fabs(b), 1e-300});
         return a == b ? 0.0 : std::fabs(a - b) / scale;
@@ -84,8 +88,7 @@ void runFast(benchmark::State& state, const Case& c) {
         CostVector ref = literal::evaluate(*pr->problem, pr->scheme, x, 0).cost;
         CostVector precise = literal::evaluate<long double>(*pr->problem, pr->scheme, x, 0).cost;
         for (std::size_t k = 0; k < 3; ++k) {
-            maxRel = std::max(maxRel, rel(fast[k], ref[k]));
-            fastErr = std::max(fastErr, rel(fast[k], precise[k]));
+            maxRel = std::max(maxRel, rel(fast[k], precise[k]));
             literalErr = std::max(literalErr, rel(ref[k], precise[k]));
         }
     }
@@ -94,7 +97,6 @@ void runFast(benchmark::State& state, const Case& c) {
         benchmark::DoNotOptimize(pr->problem->evaluate(opt, x, pr->problem->getLength()));
     }
     state.counters["rel_diff"] = maxRel;
-    state.counters["fast_err"] = fastErr;
     state.counters["literal_err"] = literalErr;
     state.counters["degree"] = pr->problem->get_a_degree();
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));

@@ -37,37 +37,37 @@ constexpr double kFinalGoal = 1e-12;
 constexpr int kLanes = 4;
 
 /// pow[l] = |P(z_l)|^2 for P(z) = c[0] + c[1] z + ... + c[n] z^n, n >= 1.
-template <int W>
+template <int W, class T = double>
 inline void power(const double* c, int n, const double* zr, const double* zi, double* pow) {
-    double r[W];
-    double i[W];
+    T r[W];
+    T i[W];
     for (int l = 0; l < W; ++l) {
         r[l] = c[n];
         i[l] = 0.0;
     }
     for (int k = n - 1; k >= 0; --k) {
-        const double ck = c[k];
+        const T ck = c[k];
         for (int l = 0; l < W; ++l) {
-            const double t = r[l] * zr[l] - i[l] * zi[l] + ck;
+            const T t = r[l] * zr[l] - i[l] * zi[l] + ck;
             i[l] = r[l] * zi[l] + i[l] * zr[l];
             r[l] = t;
         }
     }
     for (int l = 0; l < W; ++l) {
-        pow[l] = r[l] * r[l] + i[l] * i[l];
+        pow[l] = static_cast<double>(r[l] * r[l] + i[l] * i[l]);
     }
 }
 
 /// pow[l] = |P(z_l)|^2 and slope[l] = Re(conj(P(z_l)) z_l P'(z_l)), n >= 1.
 /// With z = e^(-j theta) the slope equals C dS - S dC of the trigonometric
 /// sums C + jS = sum c[i] e^(j i theta), so slope / pow is the group delay.
-template <int W>
+template <int W, class T = double>
 inline void powerAndSlope(const double* c, int n, const double* zr, const double* zi, double* pow,
                           double* slope) {
-    double r[W];
-    double i[W];
-    double dr[W];
-    double di[W];
+    T r[W];
+    T i[W];
+    T dr[W];
+    T di[W];
     for (int l = 0; l < W; ++l) {
         r[l] = c[n];
         i[l] = 0.0;
@@ -75,22 +75,45 @@ inline void powerAndSlope(const double* c, int n, const double* zr, const double
         di[l] = 0.0;
     }
     for (int k = n - 1; k >= 0; --k) {
-        const double ck = c[k];
+        const T ck = c[k];
         for (int l = 0; l < W; ++l) {
-            const double ndr = dr[l] * zr[l] - di[l] * zi[l] + r[l];
+            const T ndr = dr[l] * zr[l] - di[l] * zi[l] + r[l];
             di[l] = dr[l] * zi[l] + di[l] * zr[l] + i[l];
             dr[l] = ndr;
-            const double nr = r[l] * zr[l] - i[l] * zi[l] + ck;
+            const T nr = r[l] * zr[l] - i[l] * zi[l] + ck;
             i[l] = r[l] * zi[l] + i[l] * zr[l];
             r[l] = nr;
         }
     }
     for (int l = 0; l < W; ++l) {
         // z P'(z)
-        const double qr = zr[l] * dr[l] - zi[l] * di[l];
-        const double qi = zr[l] * di[l] + zi[l] * dr[l];
-        pow[l] = r[l] * r[l] + i[l] * i[l];
-        slope[l] = r[l] * qr + i[l] * qi;
+        const T qr = zr[l] * dr[l] - zi[l] * di[l];
+        const T qi = zr[l] * di[l] + zi[l] * dr[l];
+        pow[l] = static_cast<double>(r[l] * r[l] + i[l] * i[l]);
+        slope[l] = static_cast<double>(r[l] * qr + i[l] * qi);
+    }
+}
+
+// Above this degree the group delay loses more than double precision can
+// carry: the terms of a long polynomial with zeros near the unit circle
+// cancel, so its value there is far smaller than its coefficients, and the
+// delay is a quotient of two such values. Those polynomials are accumulated
+// in extended precision (long double), which keeps the cost within 1e-9 of
+// the exact value of the same coefficients. The magnitude needs no such care:
+// its logarithm turns the relative error into a tiny absolute one.
+constexpr int kExtendedDegree = 16;
+
+template <int W>
+inline void powerAndSlopeOf(const double* c, int n, const double* zr, const double* zi, double* pow,
+                            double* slope) {
+    if (n > kExtendedDegree) {
+        // One sample at a time: the extended registers cannot hold the
+        // four running values of several lanes.
+        for (int l = 0; l < W; ++l) {
+            powerAndSlope<1, long double>(c, n, zr + l, zi + l, pow + l, slope + l);
+        }
+    } else {
+        powerAndSlope<W, double>(c, n, zr, zi, pow, slope);
     }
 }
 
@@ -291,13 +314,13 @@ CostVector IIR::evaluate(T_DEOptimizer&, std::span<const double> x, int) {
             double pow[W];
             double slope[W];
             if (na >= 1) {
-                powerAndSlope<W>(a, na, zr, zi, pow, slope);
+                powerAndSlopeOf<W>(a, na, zr, zi, pow, slope);
                 for (int l = 0; l < W; ++l) {
                     tauA[l] = slope[l] / (pow[l] < kNumeratorFloor ? kNumeratorFloor : pow[l]);
                 }
             }
             if (nb >= 1) {
-                powerAndSlope<W>(b, nb, zr, zi, pow, slope);
+                powerAndSlopeOf<W>(b, nb, zr, zi, pow, slope);
                 for (int l = 0; l < W; ++l) {
                     tauB[l] = slope[l] / (pow[l] < kDenominatorFloor ? kDenominatorFloor : pow[l]);
                 }
