@@ -1,0 +1,146 @@
+#include "panel/StartupPanel.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "data/ConfigFile.h"
+#include "screen/AboutScreen.h"
+#include "screen/DovraScreen.h"
+
+namespace dovra::gui {
+
+namespace {
+
+// The two dialogs of the page, made once; both propose the name "Save".
+class DialogChooser : public FileChooser {
+  public:
+    explicit DialogChooser(QWidget* owner)
+        : open_(owner, QStringLiteral("Open Configuration File")),
+          save_(owner, QStringLiteral("Save Configuration File")) {
+        open_.setAcceptMode(QFileDialog::AcceptOpen);
+        open_.setFileMode(QFileDialog::ExistingFile);
+        save_.setAcceptMode(QFileDialog::AcceptSave);
+        save_.setFileMode(QFileDialog::AnyFile);
+        for (QFileDialog* d : {&open_, &save_}) {
+            d->setOption(QFileDialog::DontUseNativeDialog);
+            d->selectFile(QStringLiteral("Save"));
+        }
+    }
+    QString chooseOpen() override { return run(open_); }
+    QString chooseSave() override { return run(save_); }
+
+  private:
+    static QString run(QFileDialog& d) {
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) {
+            return {};
+        }
+        return d.selectedFiles().constFirst();
+    }
+    QFileDialog open_;
+    QFileDialog save_;
+};
+
+} // namespace
+
+StartupPanel::StartupPanel(DovraScreen& screen, MagConstraintsDataBase&, MagConstraintsDataBase&,
+                           GdConstraintsDataBase&, GdConstraintsDataBase&, FixedFilterDataBase&,
+                           FixedFilterDataBase&)
+    : screen_(screen), chooser_(std::make_unique<DialogChooser>(&screen)) {
+    // The six tables are reached through the session, which the
+    // configuration file reads and writes as a whole.
+    aboutCheck_ = new QCheckBox(QStringLiteral("About"));
+    auto* title = new QLabel(QStringLiteral("Dovra"));
+    title->setFont(makeFont("Helvetica", true, 18));
+    auto* configLabel = new QLabel(QStringLiteral("Configuration file  :"));
+    configField_ = new QLineEdit;
+    configField_->setReadOnly(true);
+    setColumns(configField_, 20);
+    load_ = new QPushButton(QStringLiteral("Load"));
+    save_ = new QPushButton(QStringLiteral("Save As"));
+    auto* resultsLabel = new QLabel(QStringLiteral("Results file  :"));
+    resultsField_ = new QLineEdit(qs(screen_.session().getResultsFileName()));
+    setColumns(resultsField_, 20);
+
+    auto place = [this](QWidget* w, int x, int y, int width, Fill fill) {
+        constrain(w, x, y, width, 1, fill, Anchor::Center, 1.0, 1.0, 5, 5, 0, 0);
+    };
+    place(aboutCheck_, 0, 1, 1, Fill::Both);
+    place(title, 1, 1, 3, Fill::Horizontal);
+    place(configLabel, 0, 2, 1, Fill::Horizontal);
+    place(configField_, 1, 2, 1, Fill::Horizontal);
+    place(load_, 2, 2, 1, Fill::Horizontal);
+    place(save_, 3, 2, 1, Fill::Horizontal);
+    place(resultsLabel, 0, 3, 1, Fill::Horizontal);
+    place(resultsField_, 1, 3, 1, Fill::Horizontal);
+
+    StartupSettings& model = screen_.session().startup();
+    connect(resultsField_, &QLineEdit::textEdited, this,
+            [&model](const QString& t) { model.setResultsFileName(t.toStdString()); });
+    model.setListener([this, &model](int field) {
+        onPageThread([this, &model, field] {
+            if (field == StartupSettings::ResultsFileField) {
+                showText(resultsField_, model.getResultsFileName());
+            } else if (field == StartupSettings::ConfigFileField) {
+                showText(configField_, model.getConfigFileName());
+            }
+        });
+    });
+    connect(load_, &QPushButton::clicked, this, [this] { openDatabase(); });
+    connect(save_, &QPushButton::clicked, this, [this] { saveDatabase(); });
+    connect(aboutCheck_, &QCheckBox::clicked, this, [this] { toggleAbout(); });
+}
+
+StartupPanel::~StartupPanel() {
+    screen_.session().startup().setListener({});
+    delete about_.data();
+}
+
+std::string StartupPanel::getResultsFileName() const {
+    return screen_.session().getResultsFileName();
+}
+
+void StartupPanel::openDatabase() {
+    const QString name = chooser_->chooseOpen();
+    if (name.isEmpty()) {
+        return;
+    }
+    dovra::openDatabase(screen_.session(), name.toStdString());
+    configField_->setText(name);
+    // The pages show the tables and values just read.
+    screen_.notify_of_state();
+}
+
+void StartupPanel::saveDatabase() {
+    const QString name = chooser_->chooseSave();
+    if (name.isEmpty()) {
+        return;
+    }
+    dovra::saveDatabase(screen_.session(), name.toStdString());
+}
+
+void StartupPanel::toggleAbout() {
+    if (!aboutShown_) {
+        about_ = new AboutScreen(*this, screen_);
+        about_->resize(about_->sizeHint());
+        about_->show();
+        aboutShown_ = true;
+    } else {
+        delete about_.data();
+        aboutShown_ = false;
+    }
+    aboutCheck_->setChecked(aboutShown_);
+}
+
+void StartupPanel::deleteAboutScreen() {
+    if (about_) {
+        about_->deleteLater();
+    }
+    about_ = nullptr;
+    aboutShown_ = false;
+    aboutCheck_->setChecked(false);
+}
+
+} // namespace dovra::gui

@@ -1,0 +1,32 @@
+#include "screen/AboutScreen.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+
+#include "panel/StartupPanel.h"
+#include "screen/DovraScreen.h"
+
+namespace dovra::gui {
+
+AboutScreen::AboutScreen(StartupPanel& page, DovraScreen& screen)
+    : Screen(QStringLiteral("About"), &screen), page_(page) {
+    // A window of its own, kept above the main window.
+    setWindowFlag(Qt::Window);
+    setWindowTitle(QStringLiteral("About Dovra"));
+    resize(400, 400);
+    area_ = new QPlainTextEdit;
+    constrain(area_, 0, 0, 1, 1, Fill::Both, Anchor::Center, 1.0, 1.0, 10, 10, 10, 10);
+    area_->setPlainText(QStringLiteral("Dovra (Dovra) Version 2.4\n"));
+    area_->setEnabled(false);
+}
+
+QString AboutScreen::text() const {
+    return area_->toPlainText();
+}
+
+void AboutScreen::closeEvent(QCloseEvent* event) {
+    event->accept();
+    page_.deleteAboutScreen();
+}
+
+} // namespace dovra::gui

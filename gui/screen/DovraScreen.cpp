@@ -1,0 +1,264 @@
+#include "screen/DovraScreen.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <array>
+#include <cstring>
+
+#include "panel/ActivityPanel.h"
+#include "panel/FilterRealizationPanel.h"
+#include "panel/FixedFilterPanel.h"
+#include "panel/GroupDelayPanel.h"
+#include "panel/MagnitudePanel.h"
+#include "panel/OptimizationControlPanel.h"
+#include "panel/StartupPanel.h"
+
+namespace dovra::gui {
+
+namespace {
+
+const char* const kLoading = "Please wait while Dovra is loaded ...";
+
+// The card names in the order the pages are created.
+constexpr std::array<const char*, 7> kCards = {
+    "Startup",           "Magnitude",           "GroupDelay", "FixedFilter",
+    "FilterRealization", "OptimizationControl", "Activity"};
+
+struct StateRow {
+    const char* state;
+    const char* card; // nullptr: the card stays
+    bool back;
+    bool next;
+};
+
+constexpr std::array<StateRow, 9> kStates = {{
+    {"Idle", "Startup", false, true},
+    {"ConfigureMagnitude", "Magnitude", true, true},
+    {"ConfigureGroupDelay", "GroupDelay", true, true},
+    {"ConfigureFixedFilter", "FixedFilter", true, true},
+    {"DefineFilter", "FilterRealization", true, true},
+    {"InitOptimization", "OptimizationControl", true, true},
+    {"Ready", "Activity", true, false},
+    {"Running", nullptr, false, false},
+    {"Paused", nullptr, false, false},
+}};
+
+const StateRow* rowOf(const std::string& state) {
+    for (const auto& r : kStates) {
+        if (state == r.state) {
+            return &r;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
+    : Screen(QStringLiteral("DOVRA")), session_(out, err) {
+    auto debug = [this](const char* line) {
+        if (DebugOn()) {
+            session_.console().out(line);
+        }
+    };
+    session_.console().out(kLoading);
+    session_.set_state("Idle");
+
+    cards_ = new QStackedWidget;
+    cards_->setObjectName("cards");
+    constrain(cards_, 0, 0, 16, 16, Fill::Both, Anchor::Center, 1.0, 1.0, 5, 5, 5, 5);
+    debug("Card Panel created");
+
+    auto add = [this](MyPanel* page, int index) {
+        page->setObjectName(kCards[static_cast<std::size_t>(index)]);
+        cards_->addWidget(page);
+    };
+    startup_ =
+        new StartupPanel(*this, session_.magUpper(), session_.magLower(), session_.gdUpper(),
+                         session_.gdLower(), session_.ffNumerator(), session_.ffDenominator());
+    add(startup_, 0);
+    debug("Startup Panel created");
+    magnitude_ = new MagnitudePanel(*this, session_.magUpper(), session_.magLower());
+    add(magnitude_, 1);
+    debug("Magnitude Panel created");
+    groupDelay_ = new GroupDelayPanel(*this, session_.gdUpper(), session_.gdLower());
+    add(groupDelay_, 2);
+    debug("Group Delay Panel created");
+    fixedFilter_ = new FixedFilterPanel(*this, session_.ffNumerator(), session_.ffDenominator());
+    add(fixedFilter_, 3);
+    debug("Fixed Filter Panel created");
+    realization_ = new FilterRealizationPanel(*this, session_.magUpper(), session_.magLower());
+    add(realization_, 4);
+    debug("Filter Realization Panel created");
+    optimization_ = new OptimizationControlPanel(*this, session_.magUpper());
+    add(optimization_, 5);
+    debug("Optimization Control Panel created");
+    activity_ = new ActivityPanel(*this);
+    add(activity_, 6);
+    debug("Activity Panel created");
+
+    exit_ = new QPushButton(QStringLiteral("Exit"));
+    back_ = new QPushButton(QStringLiteral("<< Back"));
+    next_ = new QPushButton(QStringLiteral("Next >>"));
+    constrain(exit_, 1, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 5, 0, 0);
+    constrain(back_, 2, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 0, 0, 0);
+    constrain(next_, 3, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 0, 0, 0);
+    for (QPushButton* b : {exit_, back_, next_}) {
+        connect(b, &QPushButton::clicked, this, [this, b] { action(b); });
+    }
+    debug("Buttons Created");
+
+    notify_of_state();
+    reshow();
+    session_.addObserver(this);
+    debug("Dovra screen ready");
+}
+
+DovraScreen::~DovraScreen() {
+    // The design thread may still run: end and join it before the pages it
+    // notifies go away.
+    session_.stop();
+    session_.removeObserver(this);
+}
+
+void DovraScreen::notify_of_state() {
+    if (const StateRow* r = rowOf(get_state())) {
+        back_->setEnabled(r->back);
+        next_->setEnabled(r->next);
+    }
+    startup_->notify_of_state();
+    magnitude_->notify_of_state();
+    groupDelay_->notify_of_state();
+    fixedFilter_->notify_of_state();
+    optimization_->notify_of_state();
+    activity_->notify_of_state();
+}
+
+void DovraScreen::reshow() {
+    const StateRow* r = rowOf(get_state());
+    if (r && r->card) {
+        showCard(r->card);
+    }
+}
+
+void DovraScreen::showCard(const char* name) {
+    for (std::size_t i = 0; i < kCards.size(); ++i) {
+        if (std::strcmp(kCards[i], name) == 0) {
+            cards_->setCurrentIndex(static_cast<int>(i));
+        }
+    }
+}
+
+QString DovraScreen::currentCard() const {
+    const int i = cards_->currentIndex();
+    return i >= 0 ? QString::fromLatin1(kCards[static_cast<std::size_t>(i)]) : QString();
+}
+
+void DovraScreen::action(QPushButton* button) {
+    const QString label = button->text();
+    if (label == QLatin1String("Exit")) {
+        exitProgram();
+        return;
+    }
+    const bool nextPressed = label == QLatin1String("Next >>");
+    const bool backPressed = label == QLatin1String("<< Back");
+    const std::string state = get_state();
+    std::string to;
+    bool startThread = false;
+    bool stopThread = false;
+    const bool zPlane = getDesignIdentifierIdx() == 0;
+    if (nextPressed) {
+        if (state == "Idle") {
+            to = "ConfigureMagnitude";
+        } else if (state == "ConfigureMagnitude") {
+            to = "ConfigureGroupDelay";
+        } else if (state == "ConfigureGroupDelay") {
+            to = "ConfigureFixedFilter";
+        } else if (state == "ConfigureFixedFilter") {
+            to = "DefineFilter";
+        } else if (state == "DefineFilter") {
+            session_.initProblem();
+            if (zPlane) {
+                to = "InitOptimization";
+            } else {
+                to = "Ready";
+                startThread = true;
+            }
+        } else if (state == "InitOptimization") {
+            to = "Ready";
+            startThread = true;
+        }
+    } else if (backPressed) {
+        if (state == "ConfigureMagnitude") {
+            to = "Idle";
+        } else if (state == "ConfigureGroupDelay") {
+            to = "ConfigureMagnitude";
+        } else if (state == "ConfigureFixedFilter") {
+            to = "ConfigureGroupDelay";
+        } else if (state == "DefineFilter") {
+            to = "ConfigureFixedFilter";
+        } else if (state == "InitOptimization") {
+            to = "DefineFilter";
+        } else if (state == "Ready") {
+            to = zPlane ? "InitOptimization" : "DefineFilter";
+            stopThread = true;
+        }
+    }
+    if (!to.empty()) {
+        if (startThread) {
+            session_.start();
+        }
+        if (stopThread) {
+            session_.stop();
+        }
+        set_state(to);
+        notify_of_state();
+        reshow();
+    }
+    if (DebugOn()) {
+        session_.console().out("Dovra state =" + get_state());
+    }
+    notify_of_state();
+}
+
+void DovraScreen::exitProgram() {
+    session_.stop();
+    if (exitHandler_) {
+        exitHandler_(0);
+    } else {
+        QCoreApplication::exit(0);
+    }
+}
+
+void DovraScreen::closeEvent(QCloseEvent* event) {
+    session_.stop();
+    event->accept();
+    if (exitHandler_) {
+        exitHandler_(0);
+    } else {
+        QCoreApplication::exit(0);
+    }
+}
+
+void DovraScreen::updateMonitor() {
+    if (monitorPending_.exchange(true)) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            monitorPending_.store(false);
+            activity_->updateMonitor();
+        },
+        Qt::QueuedConnection);
+}
+
+void DovraScreen::done() {
+    QMetaObject::invokeMethod(
+        this, [this] { activity_->done(); }, Qt::QueuedConnection);
+}
+
+} // namespace dovra::gui

@@ -1,0 +1,115 @@
+#pragma once
+// The main window: owns the design session and is its view. It shows one
+// wizard page at a time, keeps the wizard state, moves between the pages
+// with "<< Back" and "Next >>", and hands the design thread's notifications
+// to the activity page on the window thread.
+
+#include <atomic>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "DesignSession.h"
+#include "screen/Screen.h"
+
+class QPushButton;
+class QStackedWidget;
+
+namespace dovra::gui {
+
+class StartupPanel;
+class MagnitudePanel;
+class GroupDelayPanel;
+class FixedFilterPanel;
+class FilterRealizationPanel;
+class OptimizationControlPanel;
+class ActivityPanel;
+
+class DovraScreen : public Screen, private SessionObserver {
+  public:
+    explicit DovraScreen(std::ostream& out = std::cout, std::ostream& err = std::cerr);
+    ~DovraScreen() override;
+
+    DesignSession& session() { return session_; }
+    const DesignSession& session() const { return session_; }
+
+    QSize sizeHint() const override { return {450, 400}; }
+    QSize minimumSizeHint() const override { return {450, 400}; }
+
+    // Wizard.
+    std::string get_state() const { return session_.get_state(); }
+    void set_state(const std::string& s) { session_.set_state(s); }
+    void notify_of_state();
+    void reshow();
+    /// A click on one of the three buttons, recognised by its label.
+    void action(QPushButton* button);
+    /// The card shown ("Startup", "Magnitude", ...).
+    QString currentCard() const;
+
+    /// Ends the program as "Exit" does: the design thread is stopped and
+    /// joined first. The handler (default: leave the event loop with code 0)
+    /// can be replaced, so that tests can press "Exit".
+    void exitProgram();
+    void setExitHandler(std::function<void(int)> handler) { exitHandler_ = std::move(handler); }
+
+    // Forwarders used by the pages.
+    std::string getStatus() const { return session_.getStatus(); }
+    void setStatus(const std::string& s) { session_.setStatus(s); }
+    bool DebugOn() const { return session_.DebugOn(); }
+    int getDesignIdentifierIdx() const { return session_.getDesignIdentifierIdx(); }
+    int getGeneration() const { return session_.getGeneration(); }
+    int getEvaluation() const { return session_.getEvaluation(); }
+    double getMinimum() const { return session_.getMinimum(); }
+    int getPhase() const { return session_.getPhase(); }
+    int get_a_degree() const { return session_.get_a_degree(); }
+    int get_b_degree() const { return session_.get_b_degree(); }
+    bool start_Design() { return session_.start_Design(); }
+    void pause_DE() { session_.pause_DE(); }
+    void resume_DE() { session_.resume_DE(); }
+    void stop_DE() { session_.stop_DE(); }
+    void initLR() { session_.initLR(); }
+    void initDesignSuccessFlag() { session_.initDesignSuccessFlag(); }
+
+    // The pages and buttons (for the pages that talk to each other, the
+    // screenshots and the tests).
+    StartupPanel& startupPanel() { return *startup_; }
+    MagnitudePanel& magnitudePanel() { return *magnitude_; }
+    GroupDelayPanel& groupDelayPanel() { return *groupDelay_; }
+    FixedFilterPanel& fixedFilterPanel() { return *fixedFilter_; }
+    FilterRealizationPanel& filterRealizationPanel() { return *realization_; }
+    OptimizationControlPanel& optimizationControlPanel() { return *optimization_; }
+    ActivityPanel& activityPanel() { return *activity_; }
+    QPushButton* exitButton() const { return exit_; }
+    QPushButton* backButton() const { return back_; }
+    QPushButton* nextButton() const { return next_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Called on the design thread: both only post to the window thread.
+    void updateMonitor() override;
+    void done() override;
+
+    void showCard(const char* name);
+
+    DesignSession session_;
+    QStackedWidget* cards_ = nullptr;
+    StartupPanel* startup_ = nullptr;
+    MagnitudePanel* magnitude_ = nullptr;
+    GroupDelayPanel* groupDelay_ = nullptr;
+    FixedFilterPanel* fixedFilter_ = nullptr;
+    FilterRealizationPanel* realization_ = nullptr;
+    OptimizationControlPanel* optimization_ = nullptr;
+    ActivityPanel* activity_ = nullptr;
+    QPushButton* exit_ = nullptr;
+    QPushButton* back_ = nullptr;
+    QPushButton* next_ = nullptr;
+    std::function<void(int)> exitHandler_;
+    // A monitor update is posted only when none is waiting, so a busy window
+    // thread is not flooded by a fast search.
+    std::atomic<bool> monitorPending_{false};
+};
+
+} // namespace dovra::gui
