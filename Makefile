@@ -8,19 +8,29 @@ FUZZDIR   ?= build-fuzz
 CMAKE_GEN  = -G Ninja
 CTEST      = ctest --output-on-failure -j $(JOBS)
 
-.PHONY: all deps build run test test-plain test-asan test-tsan demo bench fuzz format clean
+.PHONY: all deps build run screenshots test test-plain test-asan test-tsan demo bench fuzz format clean
 
 all: build
 
 deps:
-	@scripts/install-deps build
+	@scripts/install-deps build gui
 
 build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The window needs a display; without one, say so and name what works instead.
 run: build
-	@echo "The window is not built yet. Available now: 'make test' (all tests), 'make demo' (a headless design run), 'make bench' (benchmarks)."
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "make run: no display available (DISPLAY and WAYLAND_DISPLAY are unset); use 'xvfb-run make run' for a virtual display, or 'make demo' for a design run without a window."; \
+	else \
+	  $(BUILD)/app/Dovra; \
+	fi
+
+# Every page and the about box, rendered offscreen on a sample task.
+SHOTS ?= docs/screenshots
+screenshots: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/app/dovra-screenshots examples/allpass-equaliser.cfg $(SHOTS)
 
 test: test-plain test-asan test-tsan
 

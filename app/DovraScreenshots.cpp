@@ -1,0 +1,164 @@
+// Renders every wizard page and the about box into PNG files, without a
+// display: the window walks through the wizard on a sample task as a user
+// would (Load, Next >>, one run with Start) and each page is grabbed as shown.
+//
+//   dovra-screenshots CONFIG OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "panel/ActivityPanel.h"
+#include "panel/FilterRealizationPanel.h"
+#include "panel/StartupPanel.h"
+#include "screen/AboutScreen.h"
+#include "screen/DovraScreen.h"
+
+namespace {
+
+using dovra::gui::DovraScreen;
+
+class FixedChooser : public dovra::gui::FileChooser {
+  public:
+    explicit FixedChooser(QString name) : name_(std::move(name)) {}
+    QString chooseOpen() override { return name_; }
+    QString chooseSave() override { return {}; }
+
+  private:
+    QString name_;
+};
+
+bool save(QWidget& w, const QDir& dir, const QString& name) {
+    QApplication::processEvents();
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (!w.grab().save(path)) {
+        std::fprintf(stderr, "dovra-screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+void next(DovraScreen& screen) {
+    QTest::mouseClick(screen.nextButton(), Qt::LeftButton);
+}
+void back(DovraScreen& screen) {
+    QTest::mouseClick(screen.backButton(), Qt::LeftButton);
+}
+
+// The push button of a page with the given label, if any.
+QPushButton* buttonOf(QWidget& page, const QString& label) {
+    for (QPushButton* b : page.findChildren<QPushButton*>()) {
+        if (b->text() == label) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+// Waits for the state, processing the window's events; false after the limit.
+bool waitForState(DovraScreen& screen, const std::string& state, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (screen.get_state() != state) {
+        if (t.elapsed() > ms) {
+            return false;
+        }
+        QTest::qWait(20);
+    }
+    QTest::qWait(50);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: dovra-screenshots CONFIG OUTPUT_FOLDER\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const QString config = QString::fromLocal8Bit(argv[1]);
+    QDir dir(QString::fromLocal8Bit(argv[2]));
+    if (!QFileInfo(config).isFile()) {
+        std::fprintf(stderr, "dovra-screenshots: no such file: %s\n", argv[1]);
+        return 2;
+    }
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "dovra-screenshots: cannot create %s\n", argv[2]);
+        return 2;
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    DovraScreen screen(out, err);
+    screen.setExitHandler([](int) {});
+    screen.resize(screen.sizeHint());
+    screen.show();
+    bool ok = true;
+
+    // The results of the sample run go to a scratch folder, not beside the task.
+    const QString results = QDir::temp().filePath(QStringLiteral("dovra-screenshots.out"));
+    auto& startup = screen.startupPanel();
+    startup.setFileChooser(std::make_unique<FixedChooser>(config));
+    QTest::mouseClick(startup.loadButton(), Qt::LeftButton);
+    screen.session().startup().setResultsFileName(results.toStdString());
+    ok &= save(screen, dir, QStringLiteral("1-startup"));
+
+    QTest::mouseClick(startup.aboutBox(), Qt::LeftButton);
+    if (dovra::gui::AboutScreen* about = startup.aboutScreen()) {
+        ok &= save(*about, dir, QStringLiteral("1-about"));
+        QTest::mouseClick(startup.aboutBox(), Qt::LeftButton);
+    }
+
+    next(screen);
+    ok &= save(screen, dir, QStringLiteral("2-magnitude"));
+    next(screen);
+    ok &= save(screen, dir, QStringLiteral("3-group-delay"));
+    next(screen);
+    ok &= save(screen, dir, QStringLiteral("4-prefilter"));
+    next(screen);
+    ok &= save(screen, dir, QStringLiteral("5-realization"));
+
+    // The same page with a classical method chosen, then back to the search.
+    for (QComboBox* c : screen.filterRealizationPanel().findChildren<QComboBox*>()) {
+        if (c->count() == 8) {
+            const int was = c->currentIndex();
+            c->setCurrentIndex(3);
+            ok &= save(screen, dir, QStringLiteral("5-realization-classical"));
+            c->setCurrentIndex(was);
+        }
+    }
+
+    next(screen);
+    ok &= save(screen, dir, QStringLiteral("6-optimization"));
+    next(screen);
+    ok &= save(screen, dir, QStringLiteral("7-activity"));
+
+    // One run of the sample task, so the monitor shows its figures.
+    if (QPushButton* start = buttonOf(screen.activityPanel(), QStringLiteral("Start"))) {
+        QTest::mouseClick(start, Qt::LeftButton);
+        if (waitForState(screen, "Ready", 60000)) {
+            ok &= save(screen, dir, QStringLiteral("7-activity-done"));
+        } else {
+            std::fprintf(stderr, "dovra-screenshots: the sample run did not end in time\n");
+            QTest::mouseClick(buttonOf(screen.activityPanel(), QStringLiteral("Stop")),
+                              Qt::LeftButton);
+            waitForState(screen, "Ready", 10000);
+            ok = false;
+        }
+    }
+    back(screen);
+    QFile::remove(results);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,203 @@
+// The startup page driven by clicks and key strokes: Load and Save As through
+// a file chooser double, cancelling, the results file field and the about box.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "gui/support/QuietOffscreen.h"
+
+#include "data/ConfigFile.h"
+#include "panel/StartupPanel.h"
+#include "screen/AboutScreen.h"
+#include "screen/DovraScreen.h"
+
+using dovra::gui::DovraScreen;
+using dovra::gui::StartupPanel;
+
+namespace {
+
+// Answers the dialogs with the names it was given; an empty name is a cancel.
+class ChooserDouble : public dovra::gui::FileChooser {
+  public:
+    ChooserDouble(QString open, QString save, int* calls)
+        : open_(std::move(open)), save_(std::move(save)), calls_(calls) {}
+    QString chooseOpen() override {
+        ++*calls_;
+        return open_;
+    }
+    QString chooseSave() override {
+        ++*calls_;
+        return save_;
+    }
+
+  private:
+    QString open_;
+    QString save_;
+    int* calls_;
+};
+
+std::string readAll(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+const QString kExample = QStringLiteral(DOVRA_SOURCE_DIR "/examples/allpass-equaliser.cfg");
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::ostringstream out_;
+    std::ostringstream err_;
+
+  private slots:
+    void initTestCase() { dovra::test::quietOffscreen(); }
+
+    void fieldsStartAsTheyShould() {
+        DovraScreen s(out_, err_);
+        StartupPanel& p = s.startupPanel();
+        QCOMPARE(p.resultsField()->text(), QStringLiteral("Dovra.out"));
+        QVERIFY(p.configField()->text().isEmpty());
+        QVERIFY(p.configField()->isReadOnly());
+        QVERIFY(!p.aboutBox()->isChecked());
+        QCOMPARE(p.loadButton()->text(), QStringLiteral("Load"));
+        QCOMPARE(p.saveButton()->text(), QStringLiteral("Save As"));
+    }
+
+    void resultsFieldReachesTheReport() {
+        DovraScreen s(out_, err_);
+        s.show();
+        QLineEdit* f = s.startupPanel().resultsField();
+        f->selectAll();
+        QTest::keyClicks(f, "run1.out");
+        QCOMPARE(s.startupPanel().getResultsFileName(), std::string("run1.out"));
+        QCOMPARE(s.session().getResultsFileName(), std::string("run1.out"));
+        // An empty name is kept as typed.
+        f->selectAll();
+        QTest::keyClick(f, Qt::Key_Delete);
+        QCOMPARE(s.session().getResultsFileName(), std::string());
+    }
+
+    void loadShowsTheTaskAndItsName() {
+        DovraScreen s(out_, err_);
+        s.show();
+        int calls = 0;
+        StartupPanel& p = s.startupPanel();
+        p.setFileChooser(std::make_unique<ChooserDouble>(kExample, QString(), &calls));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QCOMPARE(calls, 1);
+        QCOMPARE(p.configField()->text(), kExample);
+        QCOMPARE(s.session().magUpper().getSize(), 2);
+        QCOMPARE(s.session().ffNumerator().getSize(), 4);
+        QCOMPARE(s.session().getNP(), 60);
+    }
+
+    void cancelledDialogsChangeNothing() {
+        QTemporaryDir dir;
+        DovraScreen s(out_, err_);
+        s.show();
+        int calls = 0;
+        StartupPanel& p = s.startupPanel();
+        p.setFileChooser(std::make_unique<ChooserDouble>(kExample, QString(), &calls));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        const std::string before = readAll(kExample);
+
+        p.setFileChooser(std::make_unique<ChooserDouble>(QString(), QString(), &calls));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QTest::mouseClick(p.saveButton(), Qt::LeftButton);
+        QCOMPARE(calls, 3);
+        QCOMPARE(p.configField()->text(), kExample);
+        QCOMPARE(s.session().magUpper().getSize(), 2);
+        QVERIFY(QDir(dir.path()).isEmpty());
+        QCOMPARE(readAll(kExample), before);
+    }
+
+    void savedTaskLoadsBackTheSame() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString saved = dir.filePath("task.cfg");
+        int calls = 0;
+        {
+            DovraScreen s(out_, err_);
+            s.show();
+            StartupPanel& p = s.startupPanel();
+            p.setFileChooser(std::make_unique<ChooserDouble>(kExample, saved, &calls));
+            QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+            QTest::mouseClick(p.saveButton(), Qt::LeftButton);
+            // Saving does not change the name of the loaded file.
+            QCOMPARE(p.configField()->text(), kExample);
+        }
+        QVERIFY(QFile::exists(saved));
+        DovraScreen t(out_, err_);
+        t.show();
+        t.startupPanel().setFileChooser(std::make_unique<ChooserDouble>(saved, QString(), &calls));
+        QTest::mouseClick(t.startupPanel().loadButton(), Qt::LeftButton);
+        QCOMPARE(t.startupPanel().configField()->text(), saved);
+        // Saved again, the task is the same file text.
+        const QString again = dir.filePath("again.cfg");
+        QVERIFY(dovra::saveDatabase(t.session(), again.toStdString()));
+        QCOMPARE(readAll(again), readAll(saved));
+        QCOMPARE(t.session().ffDenominator().getSize(), 4);
+    }
+
+    void missingFileIsReportedAndTheTaskKept() {
+        std::ostringstream out;
+        DovraScreen t(out, err_);
+        t.show();
+        int calls = 0;
+        StartupPanel& p = t.startupPanel();
+        p.setFileChooser(std::make_unique<ChooserDouble>(kExample, QString(), &calls));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        const QString missing = QStringLiteral("/nonexistent/dovra/task.cfg");
+        p.setFileChooser(std::make_unique<ChooserDouble>(missing, QString(), &calls));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QVERIFY(QString::fromStdString(out.str()).contains("FileNotFoundException: " + missing));
+        QCOMPARE(t.session().magUpper().getSize(), 2);
+    }
+
+    void aboutOpensClosesAndFollowsItsFrame() {
+        DovraScreen s(out_, err_);
+        s.show();
+        StartupPanel& p = s.startupPanel();
+        QTest::mouseClick(p.aboutBox(), Qt::LeftButton);
+        QVERIFY(p.aboutShown());
+        QPointer<dovra::gui::AboutScreen> about = p.aboutScreen();
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Dovra"));
+        QCOMPARE(about->text(), QStringLiteral("Dovra (Dovra) Version 2.4\n"));
+        QVERIFY(!about->findChild<QPlainTextEdit*>()->isEnabled());
+        QVERIFY(p.aboutBox()->isChecked());
+
+        // A second click closes it.
+        QTest::mouseClick(p.aboutBox(), Qt::LeftButton);
+        QVERIFY(!p.aboutShown());
+        QVERIFY(!p.aboutBox()->isChecked());
+        QTRY_VERIFY(about.isNull());
+
+        // Closed by its frame: the box turns off, the next click opens a new one.
+        QTest::mouseClick(p.aboutBox(), Qt::LeftButton);
+        about = p.aboutScreen();
+        QVERIFY(about);
+        about->close();
+        QVERIFY(!p.aboutShown());
+        QVERIFY(!p.aboutBox()->isChecked());
+        QTRY_VERIFY(about.isNull());
+        QTest::mouseClick(p.aboutBox(), Qt::LeftButton);
+        QVERIFY(p.aboutShown());
+        QVERIFY(p.aboutScreen() != nullptr);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
