@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace dovra::gui {
 
@@ -67,6 +68,75 @@ class CellVisibility : public QObject {
     QWidget* cell_;
 };
 
+// The weights of a grid's columns and rows, from the weights of the
+// components placed in it, as a grid-bag layout forms them: components are
+// taken by increasing span; a component's weight beyond what its columns
+// already carry is shared among them in proportion to what they carry, and
+// falls to the last column when they carry nothing. Each new component can
+// change earlier columns, so the weights are formed again every time.
+class GridWeights : public QObject {
+  public:
+    struct Span {
+        int start;
+        int count;
+        double weight;
+    };
+
+    explicit GridWeights(QObject* parent) : QObject(parent) {}
+
+    static GridWeights& of(QGridLayout& grid) {
+        auto* w = grid.findChild<GridWeights*>(QString(), Qt::FindDirectChildrenOnly);
+        return w ? *w : *new GridWeights(&grid);
+    }
+
+    void add(QGridLayout& grid, Span column, Span row) {
+        columns_.push_back(column);
+        rows_.push_back(row);
+        const std::vector<double> cw = distribute(columns_);
+        for (std::size_t k = 0; k < cw.size(); ++k) {
+            grid.setColumnStretch(static_cast<int>(k), stretchOf(cw[k]));
+        }
+        const std::vector<double> rw = distribute(rows_);
+        for (std::size_t k = 0; k < rw.size(); ++k) {
+            grid.setRowStretch(static_cast<int>(k), stretchOf(rw[k]));
+        }
+    }
+
+  private:
+    static std::vector<double> distribute(std::vector<Span> spans) {
+        std::stable_sort(spans.begin(), spans.end(),
+                         [](const Span& a, const Span& b) { return a.count < b.count; });
+        int end = 0;
+        for (const Span& s : spans) {
+            end = std::max(end, s.start + s.count);
+        }
+        std::vector<double> w(static_cast<std::size_t>(end), 0.0);
+        for (const Span& s : spans) {
+            const auto first = static_cast<std::size_t>(s.start);
+            const auto last = first + static_cast<std::size_t>(s.count);
+            double carried = 0.0;
+            for (std::size_t k = first; k < last; ++k) {
+                carried += w[k];
+            }
+            double diff = s.weight - carried;
+            if (diff <= 0.0) {
+                continue;
+            }
+            for (std::size_t k = first; carried > 0.0 && k < last; ++k) {
+                const double share = w[k] * diff / carried;
+                carried -= w[k];
+                w[k] += share;
+                diff -= share;
+            }
+            w[last - 1] += diff;
+        }
+        return w;
+    }
+
+    std::vector<Span> columns_;
+    std::vector<Span> rows_;
+};
+
 } // namespace
 
 QGridLayout* makeGrid(QWidget* container) {
@@ -105,10 +175,7 @@ void constrain(QGridLayout& grid, QWidget* component, int gridx, int gridy, int 
 
     const int width = std::max(gridwidth, 1);
     const int height = std::max(gridheight, 1);
-    const int lastColumn = gridx + width - 1;
-    const int lastRow = gridy + height - 1;
-    grid.setColumnStretch(lastColumn, std::max(grid.columnStretch(lastColumn), stretchOf(weightx)));
-    grid.setRowStretch(lastRow, std::max(grid.rowStretch(lastRow), stretchOf(weighty)));
+    GridWeights::of(grid).add(grid, {gridx, width, weightx}, {gridy, height, weighty});
     grid.addWidget(cell, gridy, gridx, height, width);
 }
 
@@ -131,8 +198,12 @@ QWidget* cellOf(QWidget* component) {
     return component;
 }
 
-QFont makeFont(const char* family, bool bold, int pointSize) {
-    QFont font(QString::fromLatin1(family), pointSize, bold ? QFont::Bold : QFont::Normal);
+QFont makeFont(const char* family, bool bold, int size) {
+    QFont font(QString::fromLatin1(family));
+    // Sizes are pixels: the monitor's line step of 14 is a font height of 10
+    // plus 4, which a 12 point font at 96 dpi (16 pixels) would overrun.
+    font.setPixelSize(size);
+    font.setBold(bold);
     if (std::strcmp(family, "Courier") == 0) {
         font.setStyleHint(QFont::TypeWriter);
         font.setFixedPitch(true);

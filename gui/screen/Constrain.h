@@ -35,7 +35,8 @@ void constrain(QGridLayout& grid, QWidget* component, int gridx, int gridy, int 
 QWidget* cellOf(QWidget* component);
 
 /// A font by its family name, with the generic family it stands for as the
-/// fallback ("Helvetica" and "Dialog" sans serif, "Courier" fixed pitch).
-QFont makeFont(const char* family, bool bold, int pointSize);
+/// fallback ("Helvetica" and "Dialog" sans serif, "Courier" fixed pitch) and
+/// its size in pixels.
+QFont makeFont(const char* family, bool bold, int size);
 
 } // namespace dovra::gui
