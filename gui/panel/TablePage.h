@@ -1,0 +1,312 @@
+#pragma once
+// What the three table pages share: a card area that switches between the
+// list of the table being edited and an edit card for one row, and the three
+// buttons that drive it ("Add"/"Apply", "Edit", "Delete"/"Close").
+//
+// The rows are entered by the rules of data/TableEntry.h and shown by the
+// tables' own display forms; the page only moves texts between them and the
+// widgets.
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <initializer_list>
+#include <string>
+
+#include "data/TableEntry.h"
+#include "data/Tables.h"
+#include "panel/MyPanel.h"
+
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+
+namespace dovra::gui {
+
+class DovraScreen;
+
+/// A list box of a given number of visible lines, single selection, in
+/// "Courier" plain 13 so that the blanks of the list lines form columns.
+class LinesListBox : public QListWidget {
+  public:
+    explicit LinesListBox(int visibleLines);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    void showLines(const ListLines& lines);
+    /// The selected line, -1 when none is.
+    int selectedIndex() const;
+
+  private:
+    int visibleLines_;
+};
+
+/// A list card: headings above a list box that shows a table's lines.
+class TableListCard : public MyPanel {
+  public:
+    struct Heading {
+        const char* text;
+        int gridx;
+    };
+    explicit TableListCard(std::initializer_list<Heading> headings);
+
+    LinesListBox* listBox() const { return list_; }
+    template <class Table> void updateList(const Table& table) {
+        ListLines lines;
+        table.display(lines);
+        list_->showLines(lines);
+    }
+
+  private:
+    LinesListBox* list_;
+};
+
+/// An edit card: the fields of one row, the index of the row last shown and
+/// a line that says why Apply refused a row.
+class TableEditCard : public MyPanel {
+  public:
+    /// The row last shown by showSelectedRecord; -1 when there is none.
+    int rowIndex() const { return rowIndex_; }
+    /// The stored index no longer names the row the user chose (the table was
+    /// switched or a row deleted).
+    void forgetRow() { rowIndex_ = -1; }
+    QLabel* messageLabel() const { return message_; }
+    /// Shows the message; an empty one hides the line.
+    void showMessage(const std::string& message);
+
+  protected:
+    TableEditCard();
+    /// Places the message line below the fields.
+    void placeMessage(int gridy, int gridwidth);
+    bool report(const EntryResult& result);
+
+    int rowIndex_ = -1;
+
+  private:
+    QLabel* message_;
+};
+
+/// The edit card of the magnitude and group-delay pages: "Omega:", the
+/// frequency field, the unit label and the value field.
+class ConstraintEditCard : public TableEditCard {
+  public:
+    QLineEdit* frequencyField() const { return frequency_; }
+    QLineEdit* valueField() const { return value_; }
+
+    template <class Table> void showSelectedRecord(int i, const Table& table) {
+        rowIndex_ = i;
+        if (i > -1) {
+            if (const auto* row = table.getRecord(i)) {
+                showRow(row->getOmega(), row->getLimit());
+            }
+        }
+    }
+    /// Stores the row as the fields give it; false (with the message shown)
+    /// when the row is refused.
+    template <class Table> bool apply(int mode, Table& table) {
+        return report(enterConstraintRow(table, static_cast<EntryMode>(mode), rowIndex_, text(0),
+                                         text(1), valueName_));
+    }
+
+  protected:
+    /// unit: the label between the fields; valueName: the value in messages.
+    ConstraintEditCard(const char* unit, const char* valueName);
+
+  private:
+    void showRow(const std::string& omega, const std::string& limit);
+    std::string text(int field) const;
+
+    QLineEdit* frequency_;
+    QLineEdit* value_;
+    std::string valueName_;
+};
+
+/// The page frame: card area, buttons and mode.
+class TablePage : public MyPanel {
+  public:
+    /// The list card in mode 0, the edit card in modes 1 and 2.
+    void reshow();
+    /// 0: list card shown, 1: adding a row, 2: editing a row.
+    int getMode() const { return mode_; }
+    /// "ParameterList" or "ParameterEdit".
+    QString currentCardName() const;
+
+    QPushButton* addButton() const { return first_; }
+    QPushButton* editButton() const { return second_; }
+    QPushButton* deleteButton() const { return third_; }
+
+  protected:
+    explicit TablePage(DovraScreen& screen);
+    /// Places the card area at (1, row) and the three buttons below its top.
+    void placeCards(int row);
+    void setCards(QWidget* list, QWidget* edit);
+
+    /// The selected line of the list box, -1 when none is.
+    virtual int selectedLine() const = 0;
+    virtual void showSelectedRecord(int i) = 0;
+    /// apply (mode, current table); false when the row was refused.
+    virtual bool applyRecord(int mode) = 0;
+    virtual void removeSelectedRecord(int i) = 0;
+    /// The list card redisplays the current table.
+    virtual void updateList() = 0;
+    /// Each plot window of the page that is shown redraws.
+    virtual void refreshPlots() {}
+    virtual void clearMessage() = 0;
+
+    DovraScreen& screen_;
+
+  private:
+    void firstButton();
+    void editButtonClicked();
+    void thirdButton();
+    void startEditing(int mode);
+    void endEditing();
+
+    QStackedWidget* cards_;
+    QPushButton* first_;
+    QPushButton* second_;
+    QPushButton* third_;
+    int mode_ = 0;
+};
+
+/// The magnitude and group-delay pages: an upper and a lower constraint
+/// table, "Upper Constraints" and "Lower Constraints" to choose the one shown
+/// and edited, and "Tolerance Scheme Plot".
+template <class Table, class ListCard, class EditCard> class ConstraintPage : public TablePage {
+  public:
+    using Record = typename Table::RecordType;
+
+    void notify_of_state() override { updateList(); }
+
+    // The table operations of the page.
+    int getSize(const Table& table) const { return table.getSize(); }
+    void removeRecord(Table& table, int i) { table.removeRecord(i); }
+    void displayDatabase(const Table& table, ListLines& list) const { table.display(list); }
+    /// Appends the row to the table it belongs to.
+    void addRecord(const Record& row) {
+        if (auto* table = row.getDataBase()) {
+            table->addRecord(row);
+        }
+    }
+    /// Only for a row i of the row's table.
+    void insertRecord(const Record& row, int i) {
+        if (auto* table = holding(row, i)) {
+            table->insertRecord(row, i);
+        }
+    }
+    void setRecord(const Record& row, int i) {
+        if (auto* table = holding(row, i)) {
+            table->setRecord(row, i);
+        }
+    }
+    const Record* getRecord(const Table& table, int i) const { return table.getRecord(i); }
+
+    bool plotShown() const { return plotShown_; }
+    Table& currentTable() const { return *current_; }
+    QRadioButton* upperButton() const { return upperRadio_; }
+    QRadioButton* lowerButton() const { return lowerRadio_; }
+    QCheckBox* plotBox() const { return plotBox_; }
+    ListCard& listCard() const { return *listCard_; }
+    EditCard& editCard() const { return *editCard_; }
+
+  protected:
+    ConstraintPage(DovraScreen& screen, Table& upper, Table& lower, const char* title)
+        : TablePage(screen), upper_(upper), lower_(lower), current_(&upper),
+          listCard_(new ListCard), editCard_(new EditCard), title_(new QLabel(title)),
+          upperRadio_(new QRadioButton(QStringLiteral("Upper Constraints"))),
+          lowerRadio_(new QRadioButton(QStringLiteral("Lower Constraints"))),
+          plotBox_(new QCheckBox(QStringLiteral("Tolerance Scheme Plot"))) {
+        title_->setFont(makeFont("Helvetica", true, 14));
+        upperRadio_->setChecked(true);
+        auto* tables = new QButtonGroup(this);
+        tables->addButton(upperRadio_);
+        tables->addButton(lowerRadio_);
+        setCards(listCard_, editCard_);
+        connect(upperRadio_, &QRadioButton::clicked, this, [this] { selectTable(upper_); });
+        connect(lowerRadio_, &QRadioButton::clicked, this, [this] { selectTable(lower_); });
+        connect(plotBox_, &QCheckBox::clicked, this, [this] { togglePlot(); });
+        listCard_->updateList(*current_);
+    }
+
+    /// Anchor centre, weights 1; insets 5 5 5 5 or 5 5 0 0.
+    void place(QWidget* w, int x, int y, int width, Fill fill, bool allInsets) {
+        const int far = allInsets ? 5 : 0;
+        constrain(w, x, y, width, 1, fill, Anchor::Center, 1.0, 1.0, 5, 5, far, far);
+    }
+    /// The widgets both pages have, at the rows where the page has them.
+    void placeShared(int upperRow, int cardsRow, int plotRow) {
+        place(title_, 0, 0, 3, Fill::Horizontal, false);
+        place(new QLabel(QStringLiteral("Constraints:")), 0, 1, 1, Fill::Both, true);
+        place(upperRadio_, 1, upperRow, 1, Fill::Horizontal, false);
+        place(lowerRadio_, 1, upperRow + 1, 1, Fill::Horizontal, false);
+        placeCards(cardsRow);
+        place(plotBox_, 1, plotRow, 1, Fill::Both, false);
+    }
+
+    /// The plot window was closed by the user.
+    void plotWindowClosed() {
+        disposeTolerancePlotWindow();
+        plotShown_ = false;
+        plotBox_->setChecked(false);
+    }
+
+    // Hooks of the tolerance scheme plot window, which is not built yet:
+    // until it is, "Tolerance Scheme Plot" only keeps the page's flag.
+    virtual void showTolerancePlotWindow() {}
+    virtual void disposeTolerancePlotWindow() {}
+    virtual void refreshTolerancePlotWindow() {}
+
+    int selectedLine() const override { return listCard_->listBox()->selectedIndex(); }
+    void showSelectedRecord(int i) override { editCard_->showSelectedRecord(i, *current_); }
+    bool applyRecord(int mode) override { return editCard_->apply(mode, *current_); }
+    void removeSelectedRecord(int i) override {
+        removeRecord(*current_, i);
+        editCard_->forgetRow();
+    }
+    void updateList() override { listCard_->updateList(*current_); }
+    void refreshPlots() override {
+        if (plotShown_) {
+            refreshTolerancePlotWindow();
+        }
+    }
+    void clearMessage() override { editCard_->showMessage({}); }
+
+  private:
+    Table* holding(const Record& row, int i) const {
+        Table* table = row.getDataBase();
+        return table && table->getSize() > 0 && i >= 0 && i < table->getSize() ? table : nullptr;
+    }
+    void selectTable(Table& table) {
+        if (current_ != &table) {
+            current_ = &table;
+            editCard_->forgetRow();
+        }
+        updateList();
+    }
+    void togglePlot() {
+        if (!plotShown_) {
+            showTolerancePlotWindow();
+            plotShown_ = true;
+        } else {
+            disposeTolerancePlotWindow();
+            plotShown_ = false;
+        }
+        // The box follows the page's flag.
+        plotBox_->setChecked(plotShown_);
+        updateList();
+    }
+
+    Table& upper_;
+    Table& lower_;
+    Table* current_;
+    ListCard* listCard_;
+    EditCard* editCard_;
+    QLabel* title_;
+    QRadioButton* upperRadio_;
+    QRadioButton* lowerRadio_;
+    QCheckBox* plotBox_;
+    bool plotShown_ = false;
+};
+
+} // namespace dovra::gui
