@@ -1,7 +1,19 @@
 #pragma once
+// The page of the search settings: the population sizes of the main and the
+// refinement phase and the sampling granularity of the tolerance scheme. The
+// values and their rules belong to the session's OptimizationSettings; the
+// page pushes what the user types or clicks into that model, has the model
+// check a field when its editing ends, and shows what the model writes back.
+
+#include <array>
 
 #include "data/Tables.h"
 #include "panel/MyPanel.h"
+#include "settings/RunSettings.h"
+
+class QButtonGroup;
+class QLineEdit;
+class QRadioButton;
 
 namespace dovra::gui {
 
@@ -9,10 +21,26 @@ class DovraScreen;
 
 class OptimizationControlPanel : public MyPanel {
   public:
+    /// The table is not used by this page.
     OptimizationControlPanel(DovraScreen& screen, MagConstraintsDataBase& upper);
+    ~OptimizationControlPanel() override;
+
+    QLineEdit* npField() const { return np_; }
+    QLineEdit* np2Field() const { return np2_; }
+    /// The granularity buttons in the order "coarse", "medium", "fine".
+    QRadioButton* granularityButton(int i) const {
+        return buttons_.at(static_cast<std::size_t>(i));
+    }
 
   private:
-    DovraScreen& screen_;
+    /// Shows what the model holds for one of its fields.
+    void showField(int f);
+
+    OptimizationSettings& model_;
+    QLineEdit* np_ = nullptr;
+    QLineEdit* np2_ = nullptr;
+    std::array<QRadioButton*, 3> buttons_{};
+    QButtonGroup* group_ = nullptr;
 };
 
 } // namespace dovra::gui
