@@ -45,7 +45,7 @@ test-asan: deps
 test-tsan: deps
 	@cmake -S . -B $(TSAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDOVRA_SANITIZE=thread >/dev/null
 	@cmake --build $(TSAN) -j $(JOBS)
-	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(CTEST) -L thread
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/gui/tsan.supp $(CTEST) -L thread
 
 demo: build
 	$(BUILD)/batch/dovra-batch --seed 1 -o $(BUILD)/lowpass.out examples/lowpass.cfg

@@ -1,14 +1,238 @@
 #include "panel/ActivityPanel.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "panel/MonitorPanel.h"
 #include "screen/DovraScreen.h"
 
 namespace dovra::gui {
 
-ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {}
+namespace {
 
-} // namespace dovra::gui
+const char* const kReady = "Ready";
+const char* const kRunning = "Running";
+const char* const kPaused = "Paused";
 
-namespace dovra::gui {
-void ActivityPanel::updateMonitor() {}
-void ActivityPanel::done() {}
+} // namespace
+
+ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
+    ActivitySettings& model = screen_.session().activity();
+
+    auto* title = new QLabel(QStringLiteral("Design Process"));
+    title->setFont(makeFont("Helvetica", true, 14));
+    start_ = new QPushButton(QStringLiteral("Start"));
+    start_->setObjectName("startStop");
+    pause_ = new QPushButton(QStringLiteral("Pause"));
+    pause_->setObjectName("pauseResume");
+    for (QPushButton* b : {start_, pause_}) {
+        b->setFont(makeFont("Dialog", true, 12));
+    }
+    pause_->setEnabled(false);
+    auto* every = new QLabel(QStringLiteral("Status update every:"));
+    refresh_ = new QLineEdit(qs(model.text()));
+    refresh_->setObjectName("refreshRate");
+    // Room for "100", the largest rate.
+    setColumns(refresh_, 3);
+    auto* generations = new QLabel(QStringLiteral("Generations"));
+    monitor_ = new MonitorPanel(*this);
+    plot(PlotWindow::Magnitude).box = new QCheckBox(QStringLiteral("Magnitude"));
+    plot(PlotWindow::ZeroesAndPoles).box = new QCheckBox(QStringLiteral("Zeroes and Poles"));
+    plot(PlotWindow::GroupDelay).box = new QCheckBox(QStringLiteral("Group Delay"));
+
+    auto place = [this](QWidget* w, int x, int y, int width, int height, Fill fill) {
+        constrain(w, x, y, width, height, fill, Anchor::Center, 1.0, 1.0, 5, 5, 0, 0);
+    };
+    place(title, 0, 0, 3, 1, Fill::Horizontal);
+    place(start_, 0, 1, 2, 1, Fill::Horizontal);
+    place(pause_, 2, 1, 2, 1, Fill::Horizontal);
+    place(every, 0, 2, 1, 1, Fill::Horizontal);
+    place(refresh_, 1, 2, 1, 1, Fill::Horizontal);
+    place(generations, 2, 2, 1, 1, Fill::Horizontal);
+    place(monitor_, 0, 3, 4, 8, Fill::Both);
+    place(plot(PlotWindow::Magnitude).box, 0, 14, 1, 1, Fill::Horizontal);
+    place(plot(PlotWindow::ZeroesAndPoles).box, 0, 15, 1, 1, Fill::Horizontal);
+    place(plot(PlotWindow::GroupDelay).box, 0, 16, 1, 1, Fill::Horizontal);
+
+    connect(refresh_, &QLineEdit::textEdited, this,
+            [&model](const QString& t) { model.setText(t.toStdString()); });
+    // The settings may replace the rate (a text out of range) on either
+    // thread; the field follows on this one.
+    model.setListener([this, &model](int) {
+        onPageThread([this, &model] { showText(refresh_, model.text()); });
+    });
+    for (QPushButton* b : {start_, pause_}) {
+        connect(b, &QPushButton::clicked, this, [this, b] { action(b); });
+    }
+    const std::array<PlotWindow, 3> windows = {PlotWindow::Magnitude, PlotWindow::ZeroesAndPoles,
+                                               PlotWindow::GroupDelay};
+    for (PlotWindow w : windows) {
+        connect(plot(w).box, &QCheckBox::clicked, this, [this, w] { togglePlotWindow(w); });
+    }
+}
+
+ActivityPanel::~ActivityPanel() {
+    screen_.session().activity().setListener({});
+}
+
+void ActivityPanel::notify_of_state() {
+    state_ = screen_.get_state();
+    for (std::size_t i = 0; i < plots_.size(); ++i) {
+        if (plots_[i].shown) {
+            restartPlotWindow(static_cast<PlotWindow>(i));
+        }
+    }
+}
+
+void ActivityPanel::enterState(const std::string& state) {
+    screen_.set_state(state);
+    screen_.notify_of_state();
+}
+
+void ActivityPanel::showReadyControls() {
+    start_->setText(QStringLiteral("Start"));
+    pause_->setText(QStringLiteral("Pause"));
+    pause_->setEnabled(false);
+    refresh_->setEnabled(true);
+}
+
+void ActivityPanel::action(QPushButton* button) {
+    const QString label = button->text();
+    if (label == QLatin1String("Start") && state_ == kReady) {
+        screen_.setStatus("Initializing");
+        bool started = false;
+        if (screen_.getDesignIdentifierIdx() == 0) {
+            enterState(kRunning);
+            start_->setText(QStringLiteral("Stop"));
+            pause_->setEnabled(true);
+            refresh_->setEnabled(false);
+            started = screen_.start_Design();
+        } else {
+            // A classical design keeps the Start label and cannot be
+            // paused; it ends through done().
+            screen_.initLR();
+            enterState(kRunning);
+            refresh_->setEnabled(false);
+            screen_.initDesignSuccessFlag();
+            started = screen_.start_Design();
+        }
+        if (!started) {
+            // The task cannot be run: nothing is searched and no done() will
+            // come. The page returns to "Ready" at once; the monitor shows
+            // the reason the session gave as the status.
+            done();
+        }
+    } else if (label == QLatin1String("Stop") && (state_ == kRunning || state_ == kPaused)) {
+        enterState(kReady);
+        showReadyControls();
+        screen_.stop_DE();
+    } else if (label == QLatin1String("Pause") && state_ == kRunning) {
+        enterState(kPaused);
+        pause_->setText(QStringLiteral("Resume"));
+        refresh_->setEnabled(true);
+        screen_.pause_DE();
+    } else if (label == QLatin1String("Resume") && state_ == kPaused) {
+        enterState(kRunning);
+        pause_->setText(QStringLiteral("Pause"));
+        refresh_->setEnabled(false);
+        screen_.resume_DE();
+    }
+    monitor_->update();
+}
+
+int ActivityPanel::getRefreshRate() {
+    return screen_.session().getRefreshRate();
+}
+
+void ActivityPanel::setRefreshRate(int n) {
+    screen_.session().setRefreshRate(n);
+}
+
+int ActivityPanel::getGeneration() const {
+    return screen_.getGeneration();
+}
+int ActivityPanel::getEvaluation() const {
+    return screen_.getEvaluation();
+}
+double ActivityPanel::getMinimum() const {
+    return screen_.getMinimum();
+}
+std::string ActivityPanel::getStatus() const {
+    return screen_.getStatus();
+}
+int ActivityPanel::get_a_degree() const {
+    return screen_.get_a_degree();
+}
+int ActivityPanel::get_b_degree() const {
+    return screen_.get_b_degree();
+}
+
+std::string ActivityPanel::getPhase() const {
+    return phaseText(screen_.getPhase());
+}
+
+std::string ActivityPanel::phaseText(int phase) {
+    return phase == 2 ? "(refinement)" : " ";
+}
+
+QColor ActivityPanel::getBackgroundColor() const {
+    return Screen::lightGrey();
+}
+
+ProgressSnapshot ActivityPanel::progress() const {
+    return screen_.session().snapshot();
+}
+
+void ActivityPanel::updateMonitor() {
+    monitor_->update();
+    for (std::size_t i = 0; i < plots_.size(); ++i) {
+        if (plots_[i].shown) {
+            refreshPlotWindow(static_cast<PlotWindow>(i));
+        }
+    }
+}
+
+void ActivityPanel::done() {
+    // The notice of a run's end is queued behind the user's clicks. When it
+    // arrives after the user has left the run (Stop, then "<< Back") or after
+    // a newer run has been started, it only refreshes the display.
+    const bool inRun = state_ == kRunning || state_ == kPaused || state_ == kReady;
+    if (inRun && !progress().ready) {
+        enterState(kReady);
+        showReadyControls();
+    }
+    updateMonitor();
+}
+
+void ActivityPanel::togglePlotWindow(PlotWindow w) {
+    // The window follows the shown flag, not the box's own state.
+    PlotSwitch& s = plot(w);
+    if (!s.shown) {
+        openPlotWindow(w);
+        s.shown = true;
+    } else {
+        closePlotWindow(w);
+        s.shown = false;
+    }
+    s.box->setChecked(s.shown);
+    update();
+    monitor_->update();
+}
+
+void ActivityPanel::deletePlotWindow(PlotWindow w) {
+    PlotSwitch& s = plot(w);
+    if (s.shown) {
+        closePlotWindow(w);
+    }
+    s.shown = false;
+    s.box->setChecked(false);
+}
+
+void ActivityPanel::openPlotWindow(PlotWindow) {}
+void ActivityPanel::closePlotWindow(PlotWindow) {}
+void ActivityPanel::restartPlotWindow(PlotWindow) {}
+void ActivityPanel::refreshPlotWindow(PlotWindow) {}
+
 } // namespace dovra::gui

@@ -1,23 +1,109 @@
 #pragma once
+// The last wizard page: Start, Pause, Resume and Stop of a design run, how
+// often the progress display is refreshed, the text monitor of the run and
+// the switches of the three animated plot windows. All run control goes
+// through the main window; the design thread never reaches this page except
+// through the main window's queued calls of updateMonitor and done.
 
-#include "data/Tables.h"
+#include <QColor>
+#include <array>
+#include <string>
+
+#include "de/ProgressSnapshot.h"
 #include "panel/MyPanel.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
 
 namespace dovra::gui {
 
 class DovraScreen;
+class MonitorPanel;
 
 class ActivityPanel : public MyPanel {
   public:
+    /// The animated plot windows the page switches on and off.
+    enum class PlotWindow { Magnitude, ZeroesAndPoles, GroupDelay };
+
     explicit ActivityPanel(DovraScreen& screen);
+    ~ActivityPanel() override;
+
+    /// Copies the wizard state; each shown plot window starts its animation anew.
+    void notify_of_state() override;
+
+    /// A click on the Start/Stop or the Pause/Resume button, recognised by
+    /// its label together with the state.
+    void action(QPushButton* button);
+
+    /// The refresh field read by the activity settings (1 to 100; anything
+    /// else becomes 10, which the field then shows).
+    int getRefreshRate();
+    void setRefreshRate(int n);
+
+    int getGeneration() const;
+    int getEvaluation() const;
+    double getMinimum() const;
+    std::string getStatus() const;
+    int get_a_degree() const;
+    int get_b_degree() const;
+    std::string getState() const { return state_; }
+    /// "(refinement)" in the quantized phase, otherwise one blank.
+    std::string getPhase() const;
+    static std::string phaseText(int phase);
+    QColor getBackgroundColor() const;
+    /// The run figures and status of one moment, for the monitor.
+    ProgressSnapshot progress() const;
 
     /// Repaints the monitor (and the shown plot windows); window thread.
     void updateMonitor();
     /// End of a run: back to "Ready"; window thread.
     void done();
 
+    /// Called by a plot window that the user closes.
+    void deleteMagTsScreen() { deletePlotWindow(PlotWindow::Magnitude); }
+    void deleteZpScreen() { deletePlotWindow(PlotWindow::ZeroesAndPoles); }
+    void deleteGdScreen() { deletePlotWindow(PlotWindow::GroupDelay); }
+    bool plotWindowShown(PlotWindow w) const { return plot(w).shown; }
+
+    QPushButton* startButton() const { return start_; }
+    QPushButton* pauseButton() const { return pause_; }
+    QLineEdit* refreshField() const { return refresh_; }
+    MonitorPanel* monitor() const { return monitor_; }
+    QCheckBox* plotBox(PlotWindow w) const { return plot(w).box; }
+
   private:
+    struct PlotSwitch {
+        QCheckBox* box = nullptr;
+        bool shown = false;
+    };
+    PlotSwitch& plot(PlotWindow w) { return plots_[static_cast<std::size_t>(w)]; }
+    const PlotSwitch& plot(PlotWindow w) const { return plots_[static_cast<std::size_t>(w)]; }
+
+    void enterState(const std::string& state);
+    /// Labels "Start" and "Pause", Pause disabled, refresh field enabled.
+    void showReadyControls();
+    void togglePlotWindow(PlotWindow w);
+    void deletePlotWindow(PlotWindow w);
+
+    // Hooks for the animated plot windows, which are not built yet: until
+    // they exist, a switch keeps only its shown flag. openPlotWindow creates
+    // the window (given this page and the main window), sizes it to its
+    // preferred size and shows it; closePlotWindow disposes of it;
+    // restartPlotWindow is its setInitFlag(1); refreshPlotWindow its
+    // refreshImage().
+    void openPlotWindow(PlotWindow w);
+    void closePlotWindow(PlotWindow w);
+    void restartPlotWindow(PlotWindow w);
+    void refreshPlotWindow(PlotWindow w);
+
     DovraScreen& screen_;
+    std::string state_;
+    QPushButton* start_;
+    QPushButton* pause_;
+    QLineEdit* refresh_;
+    MonitorPanel* monitor_;
+    std::array<PlotSwitch, 3> plots_{};
 };
 
 } // namespace dovra::gui

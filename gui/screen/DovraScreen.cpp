@@ -122,6 +122,11 @@ DovraScreen::~DovraScreen() {
     // notifies go away.
     session_.stop();
     session_.removeObserver(this);
+    // The pages unregister from the session's settings models when they go:
+    // delete them while the session still lives (the window's children would
+    // otherwise be deleted after its members).
+    delete cards_;
+    cards_ = nullptr;
 }
 
 void DovraScreen::notify_of_state() {
@@ -243,22 +248,27 @@ void DovraScreen::closeEvent(QCloseEvent* event) {
     }
 }
 
+// The design thread raises a flag and posts a bare event to wake the window
+// thread, which reads the flags when the event arrives: what a notice says
+// travels in the atomics, not in the event queue.
 void DovraScreen::updateMonitor() {
-    if (monitorPending_.exchange(true)) {
-        return;
+    if (!monitorPending_.exchange(true)) {
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            monitorPending_.store(false);
-            activity_->updateMonitor();
-        },
-        Qt::QueuedConnection);
 }
 
 void DovraScreen::done() {
-    QMetaObject::invokeMethod(
-        this, [this] { activity_->done(); }, Qt::QueuedConnection);
+    donePending_.store(true);
+    QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+}
+
+void DovraScreen::customEvent(QEvent*) {
+    if (monitorPending_.exchange(false)) {
+        activity_->updateMonitor();
+    }
+    if (donePending_.exchange(false)) {
+        activity_->done();
+    }
 }
 
 } // namespace dovra::gui

@@ -86,6 +86,8 @@ class DovraScreen : public Screen, private SessionObserver {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    /// The design thread's notices, on the window thread.
+    void customEvent(QEvent* event) override;
 
   private:
     // Called on the design thread: both only post to the window thread.
@@ -110,6 +112,7 @@ class DovraScreen : public Screen, private SessionObserver {
     // A monitor update is posted only when none is waiting, so a busy window
     // thread is not flooded by a fast search.
     std::atomic<bool> monitorPending_{false};
+    std::atomic<bool> donePending_{false};
 };
 
 } // namespace dovra::gui

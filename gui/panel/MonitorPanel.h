@@ -1,0 +1,49 @@
+#pragma once
+// The text monitor of the activity page: six lines about the run (filter
+// degree, generation, evaluations, best cost, state, status) painted into an
+// off-screen image on the window thread and copied to the screen.
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+
+namespace dovra::gui {
+
+class ActivityPanel;
+
+class MonitorPanel : public QWidget {
+  public:
+    explicit MonitorPanel(ActivityPanel& activity);
+
+    /// 100 by 75, and at least as high as the six lines need.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+    /// The larger of the numerator and the denominator degree.
+    int filterDegree() const;
+    /// The six lines as they would be painted now (one snapshot of the run).
+    QStringList lines() const;
+    /// The lines and the image of the last paint.
+    const QStringList& paintedLines() const { return painted_; }
+    const QImage& image() const { return image_; }
+
+    /// Text geometry in pixels: a font height of 10 plus 4 per line.
+    static constexpr int kLeftMargin = 5;
+    static constexpr int kFirstBaseline = 12;
+    static constexpr int kLineStep = 14;
+    /// Baseline of line i (0 .. 5): 12, 26, 40, 54, 68, 82.
+    static int baseline(int i);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void paintImage();
+
+    ActivityPanel& activity_;
+    QFont font_;
+    QImage image_;
+    QStringList painted_;
+};
+
+} // namespace dovra::gui
