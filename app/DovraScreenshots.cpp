@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
     auto& startup = screen.startupPanel();
     startup.setFileChooser(std::make_unique<FixedChooser>(config));
     QTest::mouseClick(startup.loadButton(), Qt::LeftButton);
-    screen.session().startup().setResultsFileName(results.toStdString());
     ok &= save(screen, dir, QStringLiteral("1-startup"));
+    screen.session().startup().setResultsFileName(results.toStdString());
 
     clickBox(startup.aboutBox());
     if (dovra::gui::AboutScreen* about = startup.aboutScreen()) {
