@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "de/T_DEOptimizer.h"
 #include "panel/ActivityPanel.h"
 #include "panel/FilterRealizationPanel.h"
 #include "panel/StartupPanel.h"
@@ -24,16 +25,6 @@
 namespace {
 
 using dovra::gui::DovraScreen;
-
-class FixedChooser : public dovra::gui::FileChooser {
-  public:
-    explicit FixedChooser(QString name) : name_(std::move(name)) {}
-    QString chooseOpen() override { return name_; }
-    QString chooseSave() override { return {}; }
-
-  private:
-    QString name_;
-};
 
 bool save(QWidget& w, const QDir& dir, const QString& name) {
     QApplication::processEvents();
@@ -51,16 +42,6 @@ void next(DovraScreen& screen) {
 }
 void back(DovraScreen& screen) {
     QTest::mouseClick(screen.backButton(), Qt::LeftButton);
-}
-
-// The push button of a page with the given label, if any.
-QPushButton* buttonOf(QWidget& page, const QString& label) {
-    for (QPushButton* b : page.findChildren<QPushButton*>()) {
-        if (b->text() == label) {
-            return b;
-        }
-    }
-    return nullptr;
 }
 
 // A click on a check box's mark and text, wherever its cell stretches it.
@@ -126,10 +107,12 @@ int main(int argc, char** argv) {
     // The results of the sample run go to a scratch folder, not beside the task.
     const QString results = QDir::temp().filePath(QStringLiteral("dovra-screenshots.out"));
     auto& startup = screen.startupPanel();
-    startup.setFileChooser(std::make_unique<FixedChooser>(config));
+    startup.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(config));
     QTest::mouseClick(startup.loadButton(), Qt::LeftButton);
     ok &= save(screen, dir, QStringLiteral("1-startup"));
     screen.session().startup().setResultsFileName(results.toStdString());
+    // A fixed seed, so the pictures are the same on every run.
+    screen.session().optimizer().random().setMySeed(1);
 
     clickBox(startup.aboutBox());
     if (dovra::gui::AboutScreen* about = startup.aboutScreen()) {
@@ -160,14 +143,14 @@ int main(int argc, char** argv) {
     ok &= save(screen, dir, QStringLiteral("7-activity"));
 
     // One run of the sample task, so the monitor shows its figures.
-    if (QPushButton* start = buttonOf(screen.activityPanel(), QStringLiteral("Start"))) {
+    if (QPushButton* start = screen.activityPanel().startButton()) {
         QTest::mouseClick(start, Qt::LeftButton);
         if (waitForState(screen, "Ready", 60000)) {
             ok &= save(screen, dir, QStringLiteral("7-activity-done"));
         } else {
             std::fprintf(stderr, "dovra-screenshots: the sample run did not end in time\n");
-            QTest::mouseClick(buttonOf(screen.activityPanel(), QStringLiteral("Stop")),
-                              Qt::LeftButton);
+            // The start button reads "Stop" during a run.
+            QTest::mouseClick(screen.activityPanel().startButton(), Qt::LeftButton);
             waitForState(screen, "Ready", 10000);
             ok = false;
         }

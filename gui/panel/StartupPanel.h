@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <utility>
 
 #include "data/Tables.h"
 #include "panel/MyPanel.h"
@@ -26,6 +27,20 @@ class FileChooser {
     virtual ~FileChooser() = default;
     virtual QString chooseOpen() = 0;
     virtual QString chooseSave() = 0;
+};
+
+/// Answers with names fixed beforehand, for runs without a user: the
+/// screenshot renderer and the window tests. An empty name is a cancel.
+class NamedFileChooser : public FileChooser {
+  public:
+    explicit NamedFileChooser(QString open, QString save = {})
+        : open_(std::move(open)), save_(std::move(save)) {}
+    QString chooseOpen() override { return open_; }
+    QString chooseSave() override { return save_; }
+
+  private:
+    QString open_;
+    QString save_;
 };
 
 class StartupPanel : public MyPanel {

@@ -43,16 +43,6 @@ namespace {
 // A run can take a while under ThreadSanitizer on a shared machine.
 constexpr int kRunTimeoutMs = 240000;
 
-class FixedChooser : public dovra::gui::FileChooser {
-  public:
-    explicit FixedChooser(QString name) : name_(std::move(name)) {}
-    QString chooseOpen() override { return name_; }
-    QString chooseSave() override { return {}; }
-
-  private:
-    QString name_;
-};
-
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -138,7 +128,7 @@ class ActivityRunTest : public QObject {
         s.show();
         QVERIFY(QTest::qWaitForWindowExposed(&s));
         const QString path = QStringLiteral(DOVRA_SOURCE_DIR "/examples/") + example;
-        s.startupPanel().setFileChooser(std::make_unique<FixedChooser>(path));
+        s.startupPanel().setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(path));
         QTest::mouseClick(s.startupPanel().loadButton(), Qt::LeftButton);
         QCOMPARE(s.startupPanel().configField()->text(), path);
         QLineEdit* f = s.startupPanel().resultsField();

@@ -39,25 +39,6 @@ const Step kZPlaneRoad[] = {
     {"Ready", "Activity", true, false},
 };
 
-class FixedChooser : public dovra::gui::FileChooser {
-  public:
-    explicit FixedChooser(QString name) : name_(std::move(name)) {}
-    QString chooseOpen() override { return name_; }
-    QString chooseSave() override { return {}; }
-
-  private:
-    QString name_;
-};
-
-QPushButton* buttonOf(QWidget& page, const QString& label) {
-    for (QPushButton* b : page.findChildren<QPushButton*>()) {
-        if (b->text() == label) {
-            return b;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class WizardTest : public QObject {
@@ -160,7 +141,7 @@ class WizardTest : public QObject {
         });
         s.show();
         auto& startup = s.startupPanel();
-        startup.setFileChooser(std::make_unique<FixedChooser>(
+        startup.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(
             QStringLiteral(DOVRA_SOURCE_DIR "/examples/lowpass.cfg")));
         QTest::mouseClick(startup.loadButton(), Qt::LeftButton);
         s.session().startup().setResultsFileName(dir.filePath("exit.out").toStdString());
@@ -169,7 +150,7 @@ class WizardTest : public QObject {
         for (std::size_t i = 1; i < std::size(kZPlaneRoad); ++i) {
             QTest::mouseClick(s.nextButton(), Qt::LeftButton);
         }
-        QPushButton* start = buttonOf(s.activityPanel(), QStringLiteral("Start"));
+        QPushButton* start = s.activityPanel().startButton();
         QVERIFY(start != nullptr);
         QTest::mouseClick(start, Qt::LeftButton);
         QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("Running"));
