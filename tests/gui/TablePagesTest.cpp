@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/support/QuietOffscreen.h"
 #include "panel/FixedFilterPanel.h"
 #include "panel/GroupDelayPanel.h"
 #include "panel/MagnitudePanel.h"
@@ -244,19 +245,8 @@ class TablePagesTest : public QObject {
     void pagesFitTheWindow();
 };
 
-QtMessageHandler testHandler = nullptr;
-
-// The offscreen platform warns each time a window's size limits change; the
-// warning says nothing about the pages.
-void dropSizeHintWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.contains(QLatin1String("propagateSizeHints"))) {
-        return;
-    }
-    testHandler(type, context, text);
-}
-
 void TablePagesTest::initTestCase() {
-    testHandler = qInstallMessageHandler(dropSizeHintWarnings);
+    dovra::test::quietOffscreen();
 }
 
 void TablePagesTest::magnitudeRowsByClicking() {
