@@ -254,9 +254,13 @@ bool saveDatabase(DesignSession& s, const std::string& path) {
     std::ostringstream text;
     writeConfiguration(s, text);
     std::string error;
-    if (!writeFileAtomically(path, text.str(), error)) {
+    std::string note;
+    if (!writeFileAtomically(path, text.str(), error, nullptr, &note)) {
         s.console().out(kIOException + error);
         return false;
+    }
+    if (!note.empty()) {
+        s.console().out(note);
     }
     return true;
 }

@@ -329,14 +329,17 @@ bool PrintOut::printResult() {
     const std::string name = screen_.getResultsFileName();
     const std::string content = reportText();
     std::string error;
+    std::string note;
     bool ok = false;
     if (name.empty()) {
         error = kEmptyName;
     } else {
-        ok = writeFileAtomically(name, content, error);
+        ok = writeFileAtomically(name, content, error, nullptr, &note);
     }
     if (!ok) {
         screen_.console().err(kNotWritten + error);
+    } else if (!note.empty()) {
+        screen_.console().err(note);
     }
     std::lock_guard lock(mutex_);
     ++written_;

@@ -441,15 +441,16 @@ INSTANTIATE_TEST_SUITE_P(Layouts, PrintOutClassicalLayout,
 
 TEST_F(PrintOutTest, FailedWriteKeepsTheOldFileAndReportsIt) {
     prepare(1, 2, 0, 0, 1, 0, {0.25, -1.0, 0.5, 0.25});
-    // A name the file system accepts but whose temporary companion is too long.
-    const std::string name = (dir / std::string(250, 'r')).string();
+    // A name whose folder part is the previous results file.
+    const std::string old = (dir / "old.out").string();
     {
-        std::ofstream old(name, std::ios::binary);
-        old << "previous results\r\n";
+        std::ofstream file(old, std::ios::binary);
+        file << "previous results\r\n";
     }
+    const std::string name = old + "/results.out";
     session.setResultsFileName(name);
     EXPECT_FALSE(session.printOut().printResult());
-    EXPECT_EQ(readFile(name), "previous results\r\n");
+    EXPECT_EQ(readFile(old), "previous results\r\n");
     EXPECT_NE(err.str().find("Results file not written: "), std::string::npos);
     EXPECT_NE(err.str().find(name), std::string::npos) << err.str();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
