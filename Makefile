@@ -59,12 +59,16 @@ bench: deps
 	$(BENCHDIR)/bench/dovra_bench_endtoend
 
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_config_reader fuzz_batch_run
 fuzz: deps
 	@scripts/install-deps fuzz
 	@CXX=clang++ cmake -S . -B $(FUZZDIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDOVRA_BUILD_TESTS=OFF -DDOVRA_BUILD_FUZZ=ON >/dev/null
-	@cmake --build $(FUZZDIR) -j $(JOBS) --target fuzz_config_reader
-	@mkdir -p fuzz/corpus-run && cp -n fuzz/corpus/* fuzz/corpus-run/ 2>/dev/null || true
-	$(FUZZDIR)/fuzz/fuzz_config_reader -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz/corpus-run
+	@cmake --build $(FUZZDIR) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p fuzz/corpus-run/$$t && cp -n fuzz/corpus/*.cfg fuzz/corpus-run/$$t/ 2>/dev/null; \
+	  echo "== $$t, $(FUZZ_SECONDS) s"; \
+	  $(FUZZDIR)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz/corpus-run/$$t || exit 1; \
+	done
 
 format:
 	@find core batch tests bench fuzz app gui -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
