@@ -1,0 +1,448 @@
+// The linear-phase FIR designs against independent references: the roots of
+// polynomials against numpy.roots, the Remez taps against scipy.signal.remez,
+// the minimum lengths of the constraint-based design against HiGHS on the
+// same constraints and grid (tables written by make_fir_reference.py).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "design/FirLayout.h"
+#include "design/Meteor.h"
+#include "design/Remez.h"
+#include "design/Roots.h"
+
+namespace dovra {
+namespace {
+
+const std::string kDir = std::string(DOVRA_SOURCE_DIR) + "/tests/core/design/";
+
+std::vector<double> numbers(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<double> v;
+    double x;
+    while (in >> x) {
+        v.push_back(x);
+    }
+    return v;
+}
+
+/// Lines of a reference table without its comment lines.
+std::vector<std::string> tableLines(const std::string& name) {
+    std::ifstream in(kDir + name);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] != '#') {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+struct RecordingSink : StatusSink {
+    std::vector<std::string> texts;
+    void setStatus(const std::string& text) override { texts.push_back(text); }
+};
+
+// --- roots ---------------------------------------------------------------
+
+TEST(Mueller, RootsAgreeWithCompanionEigenvaluesAsMultisets) {
+    const auto lines = tableLines("fir_roots_reference.txt");
+    ASSERT_GT(lines.size(), 30u);
+    int polys = 0;
+    for (std::size_t at = 0; at < lines.size();) {
+        std::istringstream head(lines[at]);
+        std::string word, kind;
+        int n = 0;
+        head >> word >> kind >> n;
+        const std::vector<double> a = numbers(lines[at + 1]);
+        std::vector<std::complex<double>> expected;
+        for (int k = 0; k < n; ++k) {
+            const auto z = numbers(lines[at + 2 + k]);
+            expected.emplace_back(z[0], z[1]);
+        }
+        at += 2 + n;
+        ++polys;
+        SCOPED_TRACE(kind + " degree " + std::to_string(n));
+
+        RootArrays roots;
+        ASSERT_EQ(mueller(0, a, n, roots), kRootsFound);
+        // Each reference root is matched to the nearest root not yet taken.
+        std::vector<bool> taken(n, false);
+        double worst = 0.0;
+        for (const auto& z : expected) {
+            int best = -1;
+            double bestDistance = INFINITY;
+            for (int k = 0; k < n; ++k) {
+                const double d = std::abs(std::complex<double>(roots.re[k], roots.im[k]) - z);
+                if (!taken[k] && d < bestDistance) {
+                    bestDistance = d;
+                    best = k;
+                }
+            }
+            taken[best] = true;
+            worst = std::max(worst, bestDistance / std::max(1.0, std::abs(z)));
+        }
+        EXPECT_LT(worst, 1e-8);
+    }
+    EXPECT_EQ(polys, 28);
+}
+
+TEST(Mueller, ZeroConstantBadInputAndConjugatePairs) {
+    RootArrays roots;
+    // x (x - 2): the root at 0 is exact and found without iteration.
+    const std::vector<double> withZero{0.0, -2.0, 1.0};
+    ASSERT_EQ(mueller(0, withZero, 2, roots), kRootsFound);
+    EXPECT_EQ(roots.re[0], 0.0);
+    EXPECT_EQ(roots.im[0], 0.0);
+    EXPECT_NEAR(roots.re[1], 2.0, 1e-12);
+
+    // x^2 + 2x + 5: -1 -+ 2j in adjacent slots.
+    const std::vector<double> pair{5.0, 2.0, 1.0};
+    ASSERT_EQ(mueller(0, pair, 2, roots), kRootsFound);
+    EXPECT_NEAR(roots.re[0], -1.0, 1e-12);
+    EXPECT_EQ(roots.re[0], roots.re[1]);
+    EXPECT_EQ(roots.im[0], -roots.im[1]);
+    EXPECT_NEAR(std::abs(roots.im[0]), 2.0, 1e-12);
+
+    // Degree 0 and a zero leading coefficient: code 1, the copy left in place.
+    EXPECT_EQ(mueller(0, std::vector<double>{3.0}, 0, roots), kRootsBadInput);
+    EXPECT_EQ(mueller(0, std::vector<double>{3.0, 4.0, 0.0}, 2, roots), kRootsBadInput);
+    EXPECT_EQ(roots.re[0], 3.0);
+    EXPECT_EQ(roots.re[1], 4.0);
+
+    // The scaled variant: (x - 100)(x - 200)(x - 300).
+    const std::vector<double> wide{-6e6, 1.1e5, -600.0, 1.0};
+    RootArrays scaled;
+    ASSERT_EQ(mueller(1, wide, 3, scaled), kRootsFound);
+    std::vector<double> found{scaled.re[0], scaled.re[1], scaled.re[2]};
+    std::sort(found.begin(), found.end());
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(found[k], 100.0 * (k + 1), 1e-8);
+        EXPECT_EQ(scaled.im[k], 0.0);
+    }
+}
+
+TEST(ZerosFromRoots, TwoRealRootsAndOnePairFillRadiiThenAngle) {
+    // (x^2 + 0.5) (x - 0.5) (x + 0.25), real roots last after the ordering.
+    RootArrays roots;
+    roots.re = {};
+    roots.im = {};
+    roots.re[0] = 0.5;
+    roots.re[1] = 0.0;
+    roots.im[1] = std::sqrt(0.5);
+    roots.re[2] = -0.25;
+    roots.re[3] = 0.0;
+    roots.im[3] = -std::sqrt(0.5);
+    ParamVector x{};
+    PZPointers p{};
+    const ZeroCounts c = zerosFromRoots(roots, 4, x, p);
+    EXPECT_EQ(c.realZeros, 2);
+    EXPECT_EQ(c.pairs, 1);
+    EXPECT_EQ(p, (PZPointers{1, 3, 4, 4, 5, 5, 5, 5}));
+    EXPECT_NEAR(x[1], std::sqrt(0.5), 1e-15);
+    EXPECT_NEAR(std::abs(x[4]), 0.25, 1e-15); // on the imaginary axis
+    EXPECT_EQ(x[2], 0.5);
+    EXPECT_EQ(x[3], -0.25);
+    EXPECT_EQ(x[5], 0.0);
+
+    // All real: the angle range is empty.
+    RootArrays real;
+    real.re[0] = 0.3;
+    real.re[1] = -0.7;
+    zerosFromRoots(real, 2, x, p);
+    EXPECT_EQ(p, (PZPointers{1, 2, 3, 2, 3, 3, 3, 3}));
+}
+
+// --- Remez ---------------------------------------------------------------
+
+TEST(Remez, TapsAgreeWithScipyRemez) {
+    const auto lines = tableLines("fir_remez_reference.txt");
+    ASSERT_EQ(lines.size() % 5, 0u);
+    ASSERT_GE(lines.size() / 5, 8u);
+    for (std::size_t at = 0; at < lines.size(); at += 5) {
+        std::istringstream head(lines[at]);
+        std::string word;
+        int numtaps = 0;
+        head >> word >> numtaps;
+        SCOPED_TRACE(lines[at] + " bands " + lines[at + 1]);
+        const auto bands = numbers(lines[at + 1]);
+        const auto desired = numbers(lines[at + 2]);
+        const auto weights = numbers(lines[at + 3]);
+        const auto expected = numbers(lines[at + 4]);
+        const RemezResult r = remez(1, bands, desired, weights, numtaps);
+        EXPECT_TRUE(r.converged);
+        ASSERT_EQ(r.taps.size(), expected.size());
+        double largest = 0.0, worst = 0.0;
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            largest = std::max(largest, std::abs(expected[k]));
+            worst = std::max(worst, std::abs(r.taps[k] - expected[k]));
+        }
+        EXPECT_LT(worst, 1e-5 * largest);
+    }
+}
+
+Data record(int type, double fl, double fu, double delta, double gain, double ripple, double attn) {
+    Data d;
+    d.filtertype = type;
+    d.f_lower = fl;
+    d.f_upper = fu;
+    d.delta = delta;
+    d.gain = gain;
+    d.pass_ripple = ripple;
+    d.stop_attn = attn;
+    return d;
+}
+
+/// The polynomial of the zero blocks of a layout (constant term 1): a pair
+/// (r, angle) gives 1 - 2 r cos(2 pi angle) z^-1 + r^2 z^-2, a real zero x
+/// gives 1 - x z^-1.
+std::vector<double> polynomialOfZeros(const DesignLayout& l) {
+    std::vector<double> p{1.0};
+    auto times = [&p](std::vector<double> f) {
+        std::vector<double> q(p.size() + f.size() - 1, 0.0);
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            for (std::size_t j = 0; j < f.size(); ++j) {
+                q[i + j] += p[i] * f[j];
+            }
+        }
+        p.swap(q);
+    };
+    const auto& x = l.best;
+    const int pairs = l.pointers[3] - l.pointers[2] + 1;
+    for (int k = 0; k < pairs; ++k) {
+        const double r = x[l.pointers[0] + k];
+        times({1.0, -2.0 * r * std::cos(2.0 * std::numbers::pi * x[l.pointers[2] + k]), r * r});
+    }
+    for (int k = l.pointers[0] + pairs; k <= l.pointers[1]; ++k) {
+        times({1.0, -x[k]});
+    }
+    return p;
+}
+
+TEST(Remez, OrderEstimatesAndRefusals) {
+    struct Case {
+        Data data;
+        double order;
+    };
+    for (const Case& c : {Case{record(1, 0.1, 0.25, 0.02, 0, 3, 10), 1},
+                          Case{record(1, 0.1, 0.25, 0.05, 0, 1, 40), 27}}) {
+        auto b = Remez::bandsFor(c.data);
+        ASSERT_TRUE(std::holds_alternative<RemezBands>(b));
+        EXPECT_EQ(remezOrderEstimate(std::get<RemezBands>(b)), c.order);
+    }
+    RecordingSink sink;
+    // Order 27: a finished design with 28 taps and the 27 zeros in the vector.
+    Remez design;
+    DesignOutcome ok = design.step(record(1, 0.1, 0.25, 0.05, 0, 1, 40), sink);
+    ASSERT_TRUE(ok.layout);
+    EXPECT_TRUE(ok.finished);
+    EXPECT_EQ(ok.status, std::string("Design successful"));
+    EXPECT_EQ(ok.layout->order, 27);
+    EXPECT_EQ(ok.layout->coefficients.size(), 28u);
+    EXPECT_EQ(ok.layout->pointers[3] + 1, ok.layout->pointers[4]);
+    EXPECT_EQ(ok.layout->pointers[1] + (ok.layout->pointers[3] - ok.layout->pointers[2] + 1), 27);
+    // The zero blocks rebuild the response; the gain is the first tap.
+    const std::vector<double> rebuilt = polynomialOfZeros(*ok.layout);
+    ASSERT_EQ(rebuilt.size(), 28u);
+    for (std::size_t k = 0; k < rebuilt.size(); ++k) {
+        EXPECT_NEAR(rebuilt[k], ok.layout->coefficients[k], 1e-9);
+    }
+    EXPECT_EQ(ok.layout->coefficients[0], 1.0);
+
+    // A very narrow transition estimates far above the limit: refused, naming both.
+    DesignOutcome tooLong = design.step(record(1, 0.1, 0.25, 0.001, 0, 0.1, 80), sink);
+    EXPECT_TRUE(tooLong.refused);
+    EXPECT_FALSE(tooLong.layout);
+    ASSERT_TRUE(tooLong.status);
+    EXPECT_NE(tooLong.status->find("exceeds the limit of 239"), std::string::npos);
+    EXPECT_NE(tooLong.status->find("order 3385 "), std::string::npos) << *tooLong.status;
+
+    for (const Data& bad :
+         {record(1, 0.1, 0.48, 0.05, 0, 1, 40), record(1, 0.1, 0.2, 0.0, 0, 1, 40),
+          record(8, 0.3, 0.2, 0.02, 0, 1, 40), record(3, 0.1, 0.2, 0.02, 0, 1, 40),
+          record(1, 0.1, 0.2, 0.05, 0, 0.0, 40)}) {
+        DesignOutcome o = design.step(bad, sink);
+        EXPECT_TRUE(o.refused && o.finished && o.status && !o.layout);
+    }
+}
+
+// --- constraint-based design ----------------------------------------------
+
+struct LpCase {
+    Data data;
+    bool flat = false;
+    int minCount = 0;
+};
+
+std::vector<LpCase> lpCases() {
+    std::vector<LpCase> cases;
+    for (const std::string& line : tableLines("fir_lp_reference.txt")) {
+        if (line.rfind("infeasible", 0) == 0) {
+            continue;
+        }
+        const auto v = numbers(line);
+        cases.push_back({record(static_cast<int>(v[0]), v[1], v[2], v[3], v[4], v[5], v[6]),
+                         v[7] != 0.0, static_cast<int>(v[8])});
+    }
+    return cases;
+}
+
+/// Runs the design to its end; the statuses set through the sink and the last
+/// layout published.
+struct MeteorRun {
+    std::vector<std::string> statuses;
+    std::optional<DesignLayout> layout;
+    DesignOutcome last;
+    int steps = 0;
+};
+
+MeteorRun runMeteor(Meteor& design, const Data& data) {
+    MeteorRun run;
+    RecordingSink sink;
+    for (; run.steps < 20 && !run.last.finished; ++run.steps) {
+        run.last = design.step(data, sink);
+        if (run.last.layout) {
+            run.layout = run.last.layout;
+        }
+    }
+    run.statuses = sink.texts;
+    return run;
+}
+
+/// The amplitude of a symmetric odd-length response at w (radians).
+double amplitude(const std::vector<double>& h, double w) {
+    const int m = static_cast<int>(h.size() + 1) / 2;
+    double a = h[m - 1];
+    for (int j = 1; j < m; ++j) {
+        a += 2.0 * h[m - 1 + j] * std::cos(j * w);
+    }
+    return a;
+}
+
+TEST(Meteor, MinimumLengthEqualsHighsMinimumOnTheSameGrid) {
+    const auto cases = lpCases();
+    ASSERT_GE(cases.size(), 8u);
+    for (const LpCase& c : cases) {
+        SCOPED_TRACE("type " + std::to_string(c.data.filtertype) + (c.flat ? " flat" : ""));
+        Meteor design(c.flat);
+        const MeteorRun run = runMeteor(design, c.data);
+        ASSERT_TRUE(run.last.finished);
+        EXPECT_EQ(run.last.status, std::string("Design successful"));
+        ASSERT_FALSE(run.statuses.empty());
+        EXPECT_EQ(run.statuses.front(), "Trying filterorder 127 ...");
+        EXPECT_EQ(design.bisection().bestm, c.minCount);
+        ASSERT_TRUE(run.layout);
+        EXPECT_EQ(run.layout->order, 2 * c.minCount - 2);
+        // The length two shorter was tried and found infeasible.
+        EXPECT_NE(std::find(run.statuses.begin(), run.statuses.end(),
+                            firtext::trying(2 * c.minCount - 3)),
+                  run.statuses.end());
+
+        // The published design meets every limit on its grid.
+        const MeteorSpec spec = std::get<MeteorSpec>(meteorSpec(c.data, c.flat));
+        for (const MeteorConstraint& k : spec.constraints) {
+            for (int col = k.firstColumn - 1; col < k.lastColumn; ++col) {
+                const double a =
+                    run.layout->best[0] * amplitude(run.layout->coefficients, spec.grid[col]);
+                if (k.kind == 2 && k.sense == '+') {
+                    EXPECT_LE(a, k.boundLeft + 1e-6);
+                } else if (k.kind == 2) {
+                    EXPECT_GE(a, k.boundLeft - 1e-6);
+                }
+            }
+        }
+    }
+}
+
+TEST(Meteor, FirstStepTriesSixtyFourCoefficientsAndNarrowsTheRightBound) {
+    Meteor design(false);
+    RecordingSink sink;
+    const DesignOutcome o = design.step(record(1, 0.1, 0.2, 0.05, 0, 1, 40), sink);
+    EXPECT_EQ(sink.texts, std::vector<std::string>{"Trying filterorder 127 ..."});
+    EXPECT_FALSE(o.finished);
+    ASSERT_TRUE(o.layout);
+    EXPECT_EQ(o.layout->order, 126);
+    EXPECT_EQ(design.bisection().rightm, 64);
+    EXPECT_EQ(design.bisection().leftm, 1);
+}
+
+TEST(Meteor, FlatnessAddsOneConcavityConstraintPerPassband) {
+    for (int type : {1, 2, 4, 8}) {
+        const Data d = record(type, 0.15, 0.35, 0.05, 0, 1, 30);
+        const auto plain = std::get<MeteorSpec>(meteorSpec(d, false));
+        const auto flat = std::get<MeteorSpec>(meteorSpec(d, true));
+        const std::size_t passbands = type == 8 ? 2 : 1;
+        ASSERT_EQ(flat.constraints.size(), plain.constraints.size() + passbands);
+        for (std::size_t k = plain.constraints.size(); k < flat.constraints.size(); ++k) {
+            EXPECT_EQ(flat.constraints[k].kind, 1);
+            EXPECT_EQ(flat.constraints[k].sense, '-');
+            // A passband: its lower limit is the ripple bound P > 0.
+            const auto lower =
+                std::find_if(plain.constraints.begin(), plain.constraints.end(), [&](auto& c) {
+                    return c.sense == '-' && c.left == flat.constraints[k].left &&
+                           c.right == flat.constraints[k].right;
+                });
+            ASSERT_NE(lower, plain.constraints.end());
+            EXPECT_GT(lower->boundLeft, 0.0);
+        }
+    }
+}
+
+TEST(Meteor, SchemeNoLengthMeetsEndsWithNoFeasibleSolution) {
+    const auto lines = tableLines("fir_lp_reference.txt");
+    const auto v = numbers(lines.back().substr(std::string("infeasible").size()));
+    Meteor design(v[7] != 0.0);
+    const MeteorRun run =
+        runMeteor(design, record(static_cast<int>(v[0]), v[1], v[2], v[3], v[4], v[5], v[6]));
+    ASSERT_TRUE(run.last.finished);
+    EXPECT_FALSE(run.layout);
+    EXPECT_EQ(run.last.status, std::string("No feasible solution found"));
+    EXPECT_EQ(run.statuses.back(), "Trying filterorder 255 ...");
+    EXPECT_EQ(run.steps, 8); // 64 96 112 120 124 126 127 128
+    EXPECT_TRUE(design.bisection().closed());
+}
+
+TEST(Meteor, EdgesThatCrossOrLeaveTheBandAreRefusedBeforeAnyStep) {
+    for (const Data& bad :
+         {record(1, 0.1, 0.47, 0.05, 0, 1, 40), record(2, 0.03, 0.3, 0.05, 0, 1, 40),
+          record(4, 0.3, 0.2, 0.02, 0, 1, 40), record(8, 0.2, 0.25, 0.05, 0, 1, 40),
+          record(1, 0.1, 0.2, -0.01, 0, 1, 40), record(1, 0.1, NAN, 0.05, 0, 1, 40),
+          record(5, 0.1, 0.2, 0.05, 0, 1, 40)}) {
+        Meteor design(false);
+        RecordingSink sink;
+        const DesignOutcome o = design.step(bad, sink);
+        EXPECT_TRUE(o.finished && o.refused && !o.layout);
+        EXPECT_TRUE(sink.texts.empty());
+        ASSERT_TRUE(o.status);
+        EXPECT_EQ(o.status->rfind("Invalid", 0), 0u) << *o.status;
+    }
+}
+
+TEST(MeteorSimplex, PivotLimitEndsWithItsStatusAndMessage) {
+    const auto spec = std::get<MeteorSpec>(meteorSpec(record(1, 0.1, 0.2, 0.05, 0, 1, 40), false));
+    const LinearProgram lp = meteorProgram(spec, 20);
+    const SimplexResult limited = meteorSimplex(lp, 5);
+    EXPECT_EQ(limited.status, SimplexStatus::TooManyPivots);
+    EXPECT_EQ(limited.pivots, 5);
+    EXPECT_EQ(limited.message, "...termination: maximum number of pivots exceeded");
+    EXPECT_STREQ(simplexStatusText(limited.status), "too many pivots");
+
+    const SimplexResult full = meteorSimplex(lp);
+    EXPECT_EQ(full.status, SimplexStatus::Optimum);
+    EXPECT_LT(full.pivots, kMaxLpPivots);
+
+    LinearProgram wide = lp;
+    wide.columns = kMaxLpColumns + 1;
+    EXPECT_EQ(meteorSimplex(wide).status, SimplexStatus::TooManyColumns);
+}
+
+} // namespace
+} // namespace dovra
