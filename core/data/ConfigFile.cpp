@@ -107,7 +107,7 @@ class Reader {
   private:
     void report(const std::string& line) {
         clean_ = false;
-        s_.console().out(line);
+        s_.console().out(line, LineKind::Error);
     }
 
     /// The text that follows a fixed text when no line could be read.
@@ -256,11 +256,11 @@ bool saveDatabase(DesignSession& s, const std::string& path) {
     std::string error;
     std::string note;
     if (!writeFileAtomically(path, text.str(), error, nullptr, &note)) {
-        s.console().out(kIOException + error);
+        s.console().out(kIOException + error, LineKind::Error);
         return false;
     }
     if (!note.empty()) {
-        s.console().out(note);
+        s.console().out(note, LineKind::Warning);
     }
     return true;
 }
@@ -271,7 +271,7 @@ bool openDatabase(DesignSession& s, const std::string& path) {
     // read, which would empty every table; refuse it before anything changes.
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        s.console().out(kFileNotFound + path + " (" + std::strerror(EISDIR) + ")");
+        s.console().out(kFileNotFound + path + " (" + std::strerror(EISDIR) + ")", LineKind::Error);
         return false;
     }
     errno = 0;

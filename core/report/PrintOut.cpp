@@ -339,7 +339,7 @@ bool PrintOut::printResult() {
     if (!ok) {
         screen_.console().err(kNotWritten + error);
     } else if (!note.empty()) {
-        screen_.console().err(note);
+        screen_.console().err(note, LineKind::Warning);
     }
     std::lock_guard lock(mutex_);
     ++written_;

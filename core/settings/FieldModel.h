@@ -7,16 +7,16 @@
 // the window thread; a mutex guards its state, and the listener is called with
 // the mutex released.
 
+#include "text/Console.h"
 #include <functional>
 #include <mutex>
-#include "text/Console.h"
 #include <string>
 #include <vector>
 
 namespace dovra {
 
 class FieldModel {
-public:
+  public:
     /// Called with the field number after the model changed that field's text.
     using Listener = std::function<void(int field)>;
 
@@ -30,10 +30,10 @@ public:
         listener_ = std::move(listener);
     }
 
-protected:
+  protected:
     /// Collects the fields rewritten under the lock and reports them after it.
     class Changes {
-    public:
+      public:
         explicit Changes(FieldModel& model) : model_(model) {}
         ~Changes() {
             Listener listener;
@@ -49,16 +49,23 @@ protected:
         }
         void add(int field) { fields_.push_back(field); }
 
-    private:
+      private:
         FieldModel& model_;
         std::vector<int> fields_;
     };
 
     Console& console() const { return *console_; }
+    /// A console line that says a field's value was replaced (it names the field).
+    void replaced(const std::string& line) const { console_->out(line, LineKind::Warning); }
+    /// The same for a replacement the console does not show: only the views
+    /// (the window's message line, the batch runner) are told.
+    void replacedQuietly(const std::string& line) const {
+        console_->notice(line, LineKind::Warning);
+    }
 
     mutable std::mutex mutex_;
 
-private:
+  private:
     Console* console_;
     Listener listener_;
 };

@@ -113,9 +113,8 @@ void RealizationSettings::setDesignIdentifierIdx(int index) {
     Changes changes(*this);
     std::lock_guard lock(mutex_);
     if (index < 0 || index >= kDesignMethodCount) {
-        console().out("Warning! design method index " + std::to_string(index) +
-                      " out of range (0 to " + std::to_string(kDesignMethodCount - 1) +
-                      "), using 0");
+        replaced("Warning! design method index " + std::to_string(index) + " out of range (0 to " +
+                 std::to_string(kDesignMethodCount - 1) + "), using 0");
         index = 0;
     }
     designIdx_ = index;
@@ -167,7 +166,7 @@ int RealizationSettings::validateInt(Field field, int max, bool warnRange) {
                                           : &allpPair_;
     auto n = text::parseInt(texts_[field]);
     if (!n) {
-        console().out(notANumber(fieldName(field), texts_[field], "0"));
+        replaced(notANumber(fieldName(field), texts_[field], "0"));
         *store = 0;
         writeInt(field, 0, changes);
     } else if (*n >= 0 && *n <= max) {
@@ -176,7 +175,10 @@ int RealizationSettings::validateInt(Field field, int max, bool warnRange) {
         *store = 0;
         writeInt(field, 0, changes);
         if (warnRange) {
-            console().out(kNumDegRange);
+            replaced(kNumDegRange);
+        } else {
+            replacedQuietly("Warning! " + std::string(fieldName(field)) + " " + std::to_string(*n) +
+                            " out of range (0 to " + std::to_string(max) + "), using 0");
         }
     }
     return *store;
@@ -202,7 +204,11 @@ double RealizationSettings::validateDouble(Field field) {
     }
     auto v = text::parseDouble(texts_[field]);
     if (!v) {
-        console().out(notANumber(fieldName(field), texts_[field], text::formatDouble(replacement)));
+        replaced(notANumber(fieldName(field), texts_[field], text::formatDouble(replacement)));
+    } else if (!(*v >= lo && *v <= hi)) {
+        replacedQuietly("Warning! " + std::string(fieldName(field)) + " " + texts_[field] +
+                        " out of range (" + text::formatDouble(lo) + " to " +
+                        text::formatDouble(hi) + "), using " + text::formatDouble(replacement));
     }
     // A non-number (NaN) fails both comparisons and is replaced like an
     // out-of-range value.
@@ -293,8 +299,8 @@ void RealizationSettings::setWordLength(int w) {
     if (w < 0 || w > 32) {
         // The word-length choice offers 1 to 32 bits and "inf"; a value beyond
         // would quantize to a step the window cannot show.
-        console().out("Warning! word length " + std::to_string(w) +
-                      " out of range (0 to 32), using inf");
+        replaced("Warning! word length " + std::to_string(w) +
+                 " out of range (0 to 32), using inf");
         w = 0;
     }
     wordLength_ = w;
@@ -329,8 +335,7 @@ void RealizationSettings::setStructId(int s) {
     Changes changes(*this);
     std::lock_guard lock(mutex_);
     if (s != 0 && s != 1) {
-        console().out("Warning! structure " + std::to_string(s) +
-                      " out of range (0 or 1), using 0");
+        replaced("Warning! structure " + std::to_string(s) + " out of range (0 or 1), using 0");
         s = 0;
     }
     structId_ = s;

@@ -36,10 +36,15 @@ int OptimizationSettings::validate(Field field) {
         store = *n;
         return store;
     }
+    const std::string name =
+        field == NPField ? "population size" : "population size (refinement phase)";
     if (!n) {
-        console().out(std::string("Warning! ") +
-                      (field == NPField ? "population size" : "population size (refinement phase)") +
-                      " is not a number: \"" + t + "\", using " + std::to_string(kMinPopulation));
+        replaced("Warning! " + name + " is not a number: \"" + t + "\", using " +
+                 std::to_string(kMinPopulation));
+    } else {
+        replacedQuietly("Warning! " + name + " " + t + " out of range (" +
+                        std::to_string(kMinPopulation) + " to " + std::to_string(kMaxPopulation) +
+                        "), using " + std::to_string(kMinPopulation));
     }
     store = kMinPopulation;
     t = std::to_string(kMinPopulation);
@@ -47,8 +52,12 @@ int OptimizationSettings::validate(Field field) {
     return store;
 }
 
-int OptimizationSettings::getNP() { return validate(NPField); }
-int OptimizationSettings::getNP2() { return validate(NP2Field); }
+int OptimizationSettings::getNP() {
+    return validate(NPField);
+}
+int OptimizationSettings::getNP2() {
+    return validate(NP2Field);
+}
 
 void OptimizationSettings::setNP(int n) {
     Changes changes(*this);
@@ -80,7 +89,7 @@ void OptimizationSettings::setSamplingGranularity(const std::string& s) {
     if (s == "coarse" || s == "medium" || s == "fine") {
         granularity_ = s;
     } else {
-        console().out("Invalid sampling value " + s + "...");
+        replaced("Invalid sampling value " + s + "...");
         granularity_ = "coarse";
     }
     changes.add(GranularityField);
@@ -124,8 +133,8 @@ int ActivitySettings::getRefreshRate() {
         return rate_;
     }
     if (!n) {
-        console().out("Warning! refresh rate is not a number: \"" + text_ + "\", using " +
-                      std::to_string(kDefaultRefresh));
+        replaced("Warning! refresh rate is not a number: \"" + text_ + "\", using " +
+                 std::to_string(kDefaultRefresh));
     }
     rate_ = kDefaultRefresh;
     text_ = std::to_string(kDefaultRefresh);
