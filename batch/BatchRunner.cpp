@@ -95,7 +95,7 @@ std::string summaryOf(DesignSession& s) {
     std::ostringstream o;
     int idx = s.getDesignIdentifierIdx();
     o << "Design method      : " << s.getDesignIdentifier() << " (" << idx << ")\n";
-    if (idx == 0) {
+    if (s.getDesignMethod() == DesignMethod::ZPlane) {
         o << "Single zeros/poles : " << s.getNumDeg() << " / " << s.getDenomDeg() << "\n";
         o << "Lin. phase pairs   : " << s.getNZLinPair() << "\n";
         o << "Allpass pairs      : " << s.getNZPAllpPair() << "\n";
@@ -125,7 +125,7 @@ std::string checkTask(DesignSession& s) {
     if (std::string why = s.optimizer().refusalBeforePreparation(); !why.empty()) {
         return why;
     }
-    if (s.getDesignIdentifierIdx() == 0) {
+    if (s.getDesignMethod() == DesignMethod::ZPlane) {
         if (auto e = DEProblem::checkCapacity(s.getNumDeg(), s.getDenomDeg(), s.getNZLinPair(),
                                               s.getNZPAllpPair())) {
             return *e;
@@ -168,7 +168,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
         opt.random().setMySeed(options.seed);
     }
     opt.setPassSleep(std::chrono::milliseconds(0));
-    const bool zplane = session.getDesignIdentifierIdx() == 0;
+    const bool zplane = session.getDesignMethod() == DesignMethod::ZPlane;
     BatchObserver observer(session, options, zplane);
     session.addObserver(&observer);
 
@@ -234,7 +234,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     if (limitStatus.empty() && status == kSuccessStatus) {
         return kSuccess;
     }
-    if (status == kInvalidScheme) {
+    if (status == kInvalidScheme || snap.refused) {
         return kCannotRun;
     }
     return kNotMet;

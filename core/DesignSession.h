@@ -15,6 +15,7 @@
 
 #include "data/Tables.h"
 #include "de/ProgressSnapshot.h"
+#include "design/FilterDesign.h"
 #include "problem/Types.h"
 #include "settings/RealizationSettings.h"
 #include "settings/RunSettings.h"
@@ -68,6 +69,7 @@ class DesignSession {
     int getCurrentProblem() const;
     std::string getDesignIdentifier() const;
     int getDesignIdentifierIdx() const;
+    DesignMethod getDesignMethod() const { return designMethodOf(getDesignIdentifierIdx()); }
     void setDesignIdentifierIdx(int i);
     int getNumDeg();
     void setNumDeg(int n);

@@ -27,6 +27,15 @@ struct ProgressSnapshot {
     bool ready = false;
     /// The status text of the monitor.
     std::string status;
+    /// Degrees and block layout of the best vector (N, M, L, A, the eight
+    /// counts and the first and last index of each block), published with it.
+    LayoutRecord layout{};
+    /// Numerator and denominator degrees of the best filter (0 for a
+    /// realization beyond the capacities).
+    int aDegree = 0;
+    int bDegree = 0;
+    /// The last design step refused its input (the task cannot be run as given).
+    bool refused = false;
 };
 
 } // namespace dovra

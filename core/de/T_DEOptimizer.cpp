@@ -7,6 +7,7 @@
 #include <map>
 
 #include "DesignSession.h"
+#include "design/DesignFactory.h"
 #include "problem/IIR.h"
 #include "text/NumberText.h"
 
@@ -53,8 +54,7 @@ std::unique_ptr<DEProblem> createProblem(const std::string& className) {
     return it->second();
 }
 
-T_DEOptimizer::T_DEOptimizer(DesignSession& screen)
-    : screen_(screen), coefficientStore_(coefficient_capacity, 0.0) {
+T_DEOptimizer::T_DEOptimizer(DesignSession& screen) : screen_(screen), makeDesign_(makeDesign) {
     published_.status = screen_.getStatus();
     auto ids = screen_.getProblemIdentifiers();
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -293,6 +293,9 @@ void T_DEOptimizer::publishFigures(const DEProblem* problem) {
     published_.populationSize = NP_;
     if (problem != nullptr) {
         published_.phase = problem->getPhase();
+        published_.layout = problem->getPZparameters();
+        published_.aDegree = problem->get_a_degree();
+        published_.bDegree = problem->get_b_degree();
     }
 }
 
@@ -462,9 +465,9 @@ void T_DEOptimizer::pass() {
             return;
         }
     }
-    if (screen_.getDesignIdentifierIdx() != 0) {
+    if (method_ != DesignMethod::ZPlane) {
         screen_.updateObservers();
-        if (leftBound_ == rightBound_ && leftBound_ != 0) {
+        if (designFinished_) {
             makeNotReady();
             screen_.done();
         } else {
@@ -540,6 +543,18 @@ bool T_DEOptimizer::optStart() {
     p->computePoleZeroPointers(screen_);
     p->initMisc(screen_);
 
+    method_ = screen_.getDesignMethod();
+    design_ = method_ == DesignMethod::ZPlane ? nullptr : makeDesign_(method_);
+    if (design_) {
+        design_->reset();
+    }
+    schemeRead_ = false;
+    designFinished_ = false;
+    {
+        std::lock_guard lock(figuresMutex_);
+        published_.refused = false;
+    }
+
     generation_ = 0;
     evaluation_ = 0;
     minimum_ = largest;
@@ -566,13 +581,18 @@ void T_DEOptimizer::initProblem() {
 
 void T_DEOptimizer::initLR() {
     park();
-    leftBound_ = 0;
-    rightBound_ = 0;
+    design_.reset();
+    schemeRead_ = false;
+    designFinished_ = false;
+}
+
+void T_DEOptimizer::setDesignMaker(DesignMaker maker) {
+    park();
+    makeDesign_ = std::move(maker);
 }
 
 void T_DEOptimizer::initDesignSuccessFlag() {
     park();
-    success_ = false;
     screen_.setNumDeg(0);
     screen_.setDenomDeg(0);
     screen_.setNZlinPair(0);
@@ -584,15 +604,27 @@ void T_DEOptimizer::finishClassical(const std::string& status) {
     generation_ = 0;
     evaluation_ = 0;
     minimum_ = 0.0;
-    leftBound_ = 1;
-    rightBound_ = 1;
-    designOrder_ = 0;
+    designFinished_ = true;
     screen_.setNumDeg(0);
     screen_.setDenomDeg(0);
     screen_.setNZlinPair(0);
     screen_.setNZPAllpPair(0);
     publishFigures(nullptr);
 }
+
+namespace {
+
+/// A design's status texts go to the session, which publishes them.
+class SessionStatus : public StatusSink {
+  public:
+    explicit SessionStatus(DesignSession& s) : s_(s) {}
+    void setStatus(const std::string& text) override { s_.setStatus(text); }
+
+  private:
+    DesignSession& s_;
+};
+
+} // namespace
 
 void T_DEOptimizer::start_FilterDesign() {
     screen_.setParameters();
@@ -602,27 +634,54 @@ void T_DEOptimizer::start_FilterDesign() {
         finishClassical(kStatusNoProblem);
         return;
     }
-    p->init_tolerance_scheme(screen_);
-    p->load_fixed_filter(screen_, 1);
-    const bool ok = p->parseToleranceScheme(screen_) != 0;
-    designData_ = p->data();
-    if (!ok) {
-        finishClassical(kStatusInvalidScheme);
+    if (!schemeRead_) {
+        p->init_tolerance_scheme(screen_);
+        p->load_fixed_filter(screen_, 1);
+        if (p->parseToleranceScheme(screen_) == 0) {
+            finishClassical(kStatusInvalidScheme);
+            return;
+        }
+        schemeRead_ = true;
+    }
+    if (!design_) {
+        finishClassical(kStatusNotAvailable);
         return;
     }
-    switch (screen_.getDesignIdentifierIdx()) {
-    case 1: // Butterworth
-    case 2: // Chebyshev type 1
-    case 3: // Chebyshev type 2
-    case 4: // elliptic
-    case 5: // constraint-based linear-phase FIR
-    case 6: // the same with flatness constraints
-    case 7: // Remez exchange FIR
-        finishClassical(kStatusNotAvailable);
-        break;
-    default:
-        break;
+    SessionStatus status(screen_);
+    applyOutcome(*p, design_->step(p->data(), status));
+}
+
+void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
+    if (outcome.status) {
+        screen_.setStatus(*outcome.status);
     }
+    if (outcome.layout) {
+        const DesignLayout& l = *outcome.layout;
+        // The hub's degrees first: the problem reads its layout from them.
+        screen_.setNumDeg(l.numDeg);
+        screen_.setDenomDeg(l.denomDeg);
+        screen_.setNZlinPair(l.linPairs);
+        screen_.setNZPAllpPair(l.allpassPairs);
+        problem.getBest(l.best);
+        problem.getPolesAndZeros(screen_);
+        problem.computePoleZeroPointers(screen_);
+        problem.setPZpointers(l.pointers);
+        if (!l.coefficients.empty()) {
+            problem.getCoefficients(l.coefficients);
+        }
+        best_ = l.best;
+    }
+    if (outcome.finished) {
+        generation_ = 0;
+        evaluation_ = 0;
+        minimum_ = 0.0;
+        designFinished_ = true;
+    }
+    {
+        std::lock_guard lock(figuresMutex_);
+        published_.refused = outcome.refused;
+    }
+    publishFigures(&problem);
 }
 
 // ---------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -27,6 +28,7 @@
 
 #include "de/DERandom.h"
 #include "de/ProgressSnapshot.h"
+#include "design/FilterDesign.h"
 #include "problem/DEProblem.h"
 
 namespace dovra {
@@ -36,6 +38,9 @@ class DesignSession;
 /// Creates a filter problem from its class name ("Dovra.problem.IIR");
 /// nothing for an unknown name.
 std::unique_ptr<DEProblem> createProblem(const std::string& className);
+
+/// Makes the design object of a method (makeDesign unless a test puts its own).
+using DesignMaker = std::function<std::unique_ptr<FilterDesign>(DesignMethod)>;
 
 class T_DEOptimizer {
   public:
@@ -72,7 +77,7 @@ class T_DEOptimizer {
     // --- run control ----------------------------------------------------------------
     /// Current problem index from the session, then the problem's initMisc.
     void initProblem();
-    /// Clears the bisection bounds of the classical FIR design.
+    /// Forgets the state of the last classical or FIR design run.
     void initLR();
     /// Copies the settings (session setParameters); creates and starts the
     /// design thread when there is none.
@@ -98,8 +103,12 @@ class T_DEOptimizer {
     /// Success flag off; numerator, denominator, linear-phase and allpass
     /// counts of the session set to 0.
     void initDesignSuccessFlag();
-    /// One step of a classical design.
+    /// One step of a classical or FIR design: the design input record is read
+    /// off the scheme on the first step of a run; the design's outcome is then
+    /// applied (status, layout, end of the run on the next pass).
     void start_FilterDesign();
+    /// Where the design objects come from (makeDesign by default).
+    void setDesignMaker(DesignMaker maker);
     /// Run settings, in the order the session copies them. Sizes are kept
     /// within population_minimum .. population_capacity, the refresh rate at
     /// least 1. Taken by the design thread at its next pass.
@@ -180,6 +189,8 @@ class T_DEOptimizer {
     void run();
     void pass();
     void finishClassical(const std::string& status);
+    /// Status, layout and end of the run that a design step yields.
+    void applyOutcome(DEProblem& problem, DesignOutcome outcome);
     /// Ready flag off; waits until the design thread has finished its pass.
     void park();
 
@@ -216,16 +227,16 @@ class T_DEOptimizer {
     /// Members with a valid row and cost.
     int members_ = 0;
 
-    // --- classical design state (design thread) ----------------------------------------
-    bool success_ = false;
-    int designOrder_ = 0;
-    int leftBound_ = 0;
-    int rightBound_ = 0;
-    int bestCount_ = 0;
-    bool leftTried_ = false;
-    bool rightTried_ = false;
-    std::vector<double> coefficientStore_;
-    Data designData_;
+    // --- classical and FIR design state (design thread) --------------------------------
+    DesignMaker makeDesign_;
+    DesignMethod method_ = DesignMethod::ZPlane;
+    /// The design of the running method; nothing for the search or a method
+    /// not built yet. Made at Start, stepped once per pass.
+    std::unique_ptr<FilterDesign> design_;
+    /// The design input record has been read for this run.
+    bool schemeRead_ = false;
+    /// The last step finished the run: the next pass ends it.
+    bool designFinished_ = false;
 
     // --- run control, under runMutex_ -------------------------------------------------
     mutable std::mutex runMutex_;

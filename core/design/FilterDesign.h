@@ -29,6 +29,20 @@ enum class DesignMethod : int {
     RemezFir = 7,
 };
 
+/// The method of a design method index; an index outside the list reads as
+/// the Z-plane design, as the realization page selects it.
+inline DesignMethod designMethodOf(int index) {
+    return index >= 0 && index <= static_cast<int>(DesignMethod::RemezFir)
+               ? static_cast<DesignMethod>(index)
+               : DesignMethod::ZPlane;
+}
+
+/// The methods whose numerator is an impulse response (no poles).
+inline bool isFirMethod(DesignMethod m) {
+    return m == DesignMethod::LinearPhaseFir || m == DesignMethod::LinearPhaseFirFlat ||
+           m == DesignMethod::RemezFir;
+}
+
 /// Where a design step shows its progress ("Trying filterorder ...").
 class StatusSink {
   public:

@@ -71,7 +71,6 @@ std::optional<std::string> DEProblem::checkCapacity(int N, int M, int L, int A) 
 }
 
 void DEProblem::getPolesAndZeros(DesignSession& s) {
-    screen_ = &s;
     N_ = s.getNumDeg();
     M_ = s.getDenomDeg();
     L_ = s.getNZLinPair();
@@ -80,15 +79,14 @@ void DEProblem::getPolesAndZeros(DesignSession& s) {
     // Settings cannot change while a run is in progress, so the design method
     // read here holds for every response and coefficient built until the next
     // preparation; the window thread's plots then never ask the session.
-    designIdx_ = s.getDesignIdentifierIdx();
+    method_ = s.getDesignMethod();
     // A realization that does not fit is refused, not trimmed: the settings
     // stay as they are, the layout is empty and the coefficient builders build
     // nothing, so no array is ever indexed beyond its capacity.
     capacityError_ = checkCapacity(N_, M_, L_, A_);
 }
 
-void DEProblem::computePoleZeroPointers(DesignSession& s) {
-    screen_ = &s;
+void DEProblem::computePoleZeroPointers(DesignSession& /*s*/) {
     if (capacityError_) {
         nZR_ = nZA_ = nPR_ = nPA_ = nLR_ = nLA_ = nZAR_ = nZAA_ = 0;
         zrFirst_ = zrLast_ = zaFirst_ = zaLast_ = 0;
@@ -156,7 +154,6 @@ void DEProblem::setPZpointers(const PZPointers& p) {
 }
 
 void DEProblem::initMisc(DesignSession& s) {
-    screen_ = &s;
     D_ = std::clamp(dimension_, 0, kVectorCapacity);
     best_.fill(0.0);
     invLn10_ = 1.0 / std::log(10.0);
@@ -164,7 +161,7 @@ void DEProblem::initMisc(DesignSession& s) {
     // Read once per run: settings cannot change while a run is in progress.
     quant_ = s.getQuant();
     structId_ = s.getStructId();
-    designIdx_ = s.getDesignIdentifierIdx();
+    method_ = s.getDesignMethod();
     phase_ = 0;
 }
 
@@ -177,7 +174,6 @@ void DEProblem::getBest(std::span<const double> x) {
 // --- prefilter ---------------------------------------------------------------------
 
 void DEProblem::load_fixed_filter(DesignSession& s, int noPrefilter) {
-    screen_ = &s;
     // Nothing of a previous prefilter survives a load.
     ffA_.fill(0.0);
     ffB_.fill(0.0);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "design/FilterDesign.h"
 #include "problem/Data.h"
 #include "problem/Types.h"
 
@@ -130,7 +131,7 @@ class DEProblem {
     int linPairs() const { return L_; }
     int allpassPairs() const { return A_; }
     std::int64_t quantization() const { return quant_; }
-    int designMethod() const { return designIdx_; }
+    DesignMethod designMethod() const { return method_; }
     int structure() const { return structId_; }
 
     // Prefilter state after load_fixed_filter.
@@ -152,7 +153,6 @@ class DEProblem {
     /// sampling table, and what depends only on the grid.
     void initSampling(DesignSession& s);
 
-    DesignSession* screen_ = nullptr;
     Data data_;
     ParamVector best_{};
     int D_ = 0;
@@ -161,7 +161,7 @@ class DEProblem {
     // Realization.
     int dimension_ = 0;
     int N_ = 0, M_ = 0, L_ = 0, A_ = 0;
-    int designIdx_ = 0;
+    DesignMethod method_ = DesignMethod::ZPlane;
     int structId_ = 0;
     std::int64_t quant_ = -1;
     double invLn10_ = 0.0;
@@ -201,9 +201,6 @@ class DEProblem {
     // --- run state of the cost function and the bounds check -------------------
     // Settings that evaluate, boundsCheck and completed read. initSampling copies
     // them once per run: settings cannot change while a run is in progress.
-    std::int64_t runQuant_ = -1;
-    int runStructId_ = 0;
-    int runDesignIdx_ = 0;
     bool freezeGd_ = false;
     double poleRadiusRestr_ = 1.0;
     double zeroRadiusLow_ = 0.0;

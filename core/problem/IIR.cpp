@@ -17,10 +17,6 @@ double at(std::span<const double> x, int i) {
     return i >= 0 && static_cast<std::size_t>(i) < x.size() ? x[static_cast<std::size_t>(i)] : 0.0;
 }
 
-bool isFirDesign(int designIdx) {
-    return designIdx >= 5 && designIdx <= 7;
-}
-
 double quantize(double c, std::int64_t q) {
     const double qd = static_cast<double>(q);
     return std::floor(qd * c) / qd;
@@ -255,7 +251,7 @@ Coefficients IIR::coeffi_a(std::span<const double> x, std::int64_t q, int struct
         return a;
     }
     const double gain = at(x, 0);
-    if (isFirDesign(designIdx_)) {
+    if (isFirMethod(method_)) {
         // Linear-phase FIR designs: the impulse response times the gain.
         const int n = std::min(N_, kCoeffCapacity - 1);
         for (int i = 0; i <= n; ++i) {
@@ -331,7 +327,7 @@ double IIR::gdel_ab(std::span<const double> a, std::span<const double> b, int na
                     double w) const {
     // The design method and the quantization are the ones cached when the run
     // was prepared: settings cannot change while a run is in progress.
-    if (isFirDesign(designIdx_)) {
+    if (isFirMethod(method_)) {
         return na * 0.5;
     }
     int usedNa = 0;

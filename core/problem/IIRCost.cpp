@@ -133,7 +133,7 @@ template <class F> inline void forBlocks(int count, F&& f) {
 
 bool IIR::completed() {
     const double cost = bestCost;
-    if (cost <= kUnquantizedGoal && phase_ == 0 && runQuant_ > 0) {
+    if (cost <= kUnquantizedGoal && phase_ == 0 && quant_ > 0) {
         phase_ = 1;
         return false;
     }
@@ -145,7 +145,7 @@ bool IIR::completed() {
         phase_ = 0;
         return true;
     }
-    if (runQuant_ > 0) {
+    if (quant_ > 0) {
         return false;
     }
     phase_ = 0;
@@ -228,9 +228,9 @@ CostVector IIR::evaluate(T_DEOptimizer&, std::span<const double> x, int) {
     std::copy_n(x.begin(), used, work.begin());
 
     // Phase 0 scores the exact coefficients, phases 1 and 2 the quantized ones.
-    const std::int64_t q = phase_ < 1 ? -1 : runQuant_;
-    b_ = coeffi_b(work, q, runStructId_);
-    a_ = coeffi_a(work, q, runStructId_);
+    const std::int64_t q = phase_ < 1 ? -1 : quant_;
+    b_ = coeffi_b(work, q, structId_);
+    a_ = coeffi_a(work, q, structId_);
     // A realization beyond the capacity builds nothing; its degrees are kept
     // inside the arrays so that nothing is read beyond them.
     const int na = std::clamp(get_a_degree(), 0, kCoeffCapacity - 1);
@@ -282,8 +282,8 @@ CostVector IIR::evaluate(T_DEOptimizer&, std::span<const double> x, int) {
     // The linear-phase FIR methods, a pure linear-phase realization and a
     // constant transfer function have a group delay that does not depend on
     // the frequency.
-    const bool firMethod = runDesignIdx_ == 5 || runDesignIdx_ == 6 || runDesignIdx_ == 7;
-    const bool linearPhaseOnly = runQuant_ <= 0 && L_ >= 1 && N_ == 0 && M_ == 0 && A_ == 0;
+    const bool firMethod = isFirMethod(method_);
+    const bool linearPhaseOnly = quant_ <= 0 && L_ >= 1 && N_ == 0 && M_ == 0 && A_ == 0;
     bool constantDelay = true;
     double delay = 0.0;
     if (firMethod) {

@@ -68,7 +68,6 @@ void DEProblem::buildSamplingTables() {
 }
 
 void DEProblem::initSampling(DesignSession& s) {
-    screen_ = &s;
     samplingMode_ = s.getSamplingMode();
     granularity_ = s.getSamplingGranularity();
     pointsPerSegment_ = pointsPerSegment(granularity_);
@@ -78,9 +77,7 @@ void DEProblem::initSampling(DesignSession& s) {
     // from the settings is copied here, once per run: settings cannot change
     // while a run is in progress (the pages are locked in "Running" and
     // "Paused"), so reading them at every call would only cost time.
-    runQuant_ = s.getQuant();
-    runStructId_ = s.getStructId();
-    runDesignIdx_ = s.getDesignIdentifierIdx();
+    method_ = s.getDesignMethod();
     freezeGd_ = s.getFreezingStateOfGdConstraints();
     poleRadiusRestr_ = s.getPoleRadiusRestr();
     zeroRadiusLow_ = s.getZeroRadiusRestrLow();
@@ -131,7 +128,6 @@ void DEProblem::sampleScheme() {
 }
 
 void DEProblem::init_tolerance_scheme(DesignSession& s) {
-    screen_ = &s;
     struct Target {
         std::array<double, kTableCapacity>& w;
         std::array<double, kTableCapacity>& limit;
@@ -175,8 +171,7 @@ void DEProblem::init_tolerance_scheme(DesignSession& s) {
     gridReady_ = false;
 }
 
-int DEProblem::parseToleranceScheme(DesignSession& s) {
-    screen_ = &s;
+int DEProblem::parseToleranceScheme(DesignSession& /*s*/) {
     // Breakpoints: A, B levels and frequencies of the upper table, C, E of the
     // lower table.
     std::array<double, 5> A, B, C, E;

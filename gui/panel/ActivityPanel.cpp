@@ -103,7 +103,7 @@ void ActivityPanel::action(QPushButton* button) {
     if (label == QLatin1String("Start") && state_ == kReady) {
         screen_.setStatus("Initializing");
         bool started = false;
-        if (screen_.getDesignIdentifierIdx() == 0) {
+        if (screen_.session().getDesignMethod() == DesignMethod::ZPlane) {
             enterState(kRunning);
             start_->setText(QStringLiteral("Stop"));
             pause_->setEnabled(true);

@@ -174,7 +174,7 @@ void DovraScreen::action(QPushButton* button) {
     std::string to;
     bool startThread = false;
     bool stopThread = false;
-    const bool zPlane = getDesignIdentifierIdx() == 0;
+    const bool zPlane = session_.getDesignMethod() == DesignMethod::ZPlane;
     if (nextPressed) {
         if (state == "Idle") {
             to = "ConfigureMagnitude";

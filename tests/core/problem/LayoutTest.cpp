@@ -133,7 +133,7 @@ TEST_F(ProblemTest, InitMiscResetsTheRunState) {
     }
     session.setDesignIdentifierIdx(5);
     p.getPolesAndZeros(session);
-    EXPECT_EQ(p.designMethod(), 5);
+    EXPECT_EQ(p.designMethod(), DesignMethod::LinearPhaseFir);
 }
 
 struct CapacityCase {
