@@ -410,6 +410,19 @@ TEST(Meteor, SchemeNoLengthMeetsEndsWithNoFeasibleSolution) {
     EXPECT_TRUE(design.bisection().closed());
 }
 
+TEST(Meteor, LooseSchemeEndsWithTheSingleTapFilter) {
+    // A stopband limit above the passband's lower limit: a constant meets it.
+    Meteor design(false);
+    const MeteorRun run = runMeteor(design, record(1, 0.1, 0.2, 0.05, 0, 10, 5));
+    EXPECT_EQ(run.last.status, std::string("Design successful"));
+    EXPECT_EQ(run.statuses.back(), "Trying filterorder 1 ...");
+    ASSERT_TRUE(run.layout);
+    EXPECT_EQ(run.layout->order, 0);
+    EXPECT_EQ(run.layout->coefficients, std::vector<double>{1.0});
+    EXPECT_GE(run.layout->best[0], std::pow(10.0, -0.5) - 1e-9);
+    EXPECT_LE(run.layout->best[0], std::pow(10.0, -0.25) + 1e-9);
+}
+
 TEST(Meteor, EdgesThatCrossOrLeaveTheBandAreRefusedBeforeAnyStep) {
     for (const Data& bad :
          {record(1, 0.1, 0.47, 0.05, 0, 1, 40), record(2, 0.03, 0.3, 0.05, 0, 1, 40),
