@@ -74,7 +74,8 @@ std::string negativeCount(const std::string& line) {
 
 class Reader {
   public:
-    Reader(DesignSession& s, std::istream& in) : s_(s), in_(in) {}
+    Reader(DesignSession& s, std::istream& in, LoadFailure* failure)
+        : s_(s), in_(in), failure_(failure) {}
 
     bool readAll() {
         block(s_.magUpper(), kUpperMagnitude);
@@ -105,7 +106,11 @@ class Reader {
     }
 
   private:
-    void report(const std::string& line) {
+    /// A failing item's message; fileLine is the line of the file it failed at.
+    void report(const std::string& line, int fileLine) {
+        if (clean_ && failure_) {
+            *failure_ = {line, fileLine};
+        }
         clean_ = false;
         s_.console().out(line, LineKind::Error);
     }
@@ -115,8 +120,9 @@ class Reader {
 
     /// Ends the load at the current item: its message, then the line that says so.
     bool endLoad(const char* message, const std::string& failure, bool lineWasRead) {
-        report(message + failure);
-        report(loadEndedAt(in_.lineNumber() + (lineWasRead ? 0 : 1)));
+        const int at = in_.lineNumber() + (lineWasRead ? 0 : 1);
+        report(message + failure, at);
+        report(loadEndedAt(at), at);
         return false;
     }
 
@@ -124,11 +130,11 @@ class Reader {
         int count = 0;
         auto line = in_.readLine();
         if (!line) {
-            report(texts.inputError + std::string(noLineText()));
+            report(texts.inputError + std::string(noLineText()), in_.lineNumber() + 1);
         } else if (auto n = text::parseInt(*line); !n) {
-            report(texts.formatError + notANumber(*line));
+            report(texts.formatError + notANumber(*line), in_.lineNumber());
         } else if (*n < 0) {
-            report(texts.formatError + negativeCount(*line));
+            report(texts.formatError + negativeCount(*line), in_.lineNumber());
         } else {
             count = *n;
         }
@@ -138,7 +144,7 @@ class Reader {
             int before = in_.lineNumber();
             bool whole = row.read(in_);
             if (!whole && in_.failed()) {
-                report(kIOException + std::string(kReadError));
+                report(kIOException + std::string(kReadError), in_.lineNumber() + 1);
             }
             // The row the input ended in is kept with what it got; rows that
             // would begin after the end are not made up (a count far beyond
@@ -203,6 +209,7 @@ class Reader {
 
     DesignSession& s_;
     LineReader in_;
+    LoadFailure* failure_;
     bool clean_ = true;
 };
 
@@ -244,8 +251,8 @@ void writeConfiguration(DesignSession& s, std::ostream& out) {
     line(out, text::formatInt(s.getDesignIdentifierIdx()));
 }
 
-bool readConfiguration(DesignSession& s, std::istream& in) {
-    return Reader(s, in).readAll();
+bool readConfiguration(DesignSession& s, std::istream& in, LoadFailure* failure) {
+    return Reader(s, in, failure).readAll();
 }
 
 bool saveDatabase(DesignSession& s, const std::string& path) {
@@ -265,24 +272,32 @@ bool saveDatabase(DesignSession& s, const std::string& path) {
     return true;
 }
 
-bool openDatabase(DesignSession& s, const std::string& path) {
+bool openDatabase(DesignSession& s, const std::string& path, LoadFailure* failure) {
     s.startup().setConfigFileName(path);
     // A folder opens for reading on some systems and then fails on the first
     // read, which would empty every table; refuse it before anything changes.
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        s.console().out(kFileNotFound + path + " (" + std::strerror(EISDIR) + ")", LineKind::Error);
+        const std::string line = kFileNotFound + path + " (" + std::strerror(EISDIR) + ")";
+        s.console().out(line, LineKind::Error);
+        if (failure) {
+            *failure = {line, 0};
+        }
         return false;
     }
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) {
         int e = errno;
-        s.console().out(kFileNotFound + path + " (" +
-                        (e != 0 ? std::strerror(e) : "cannot be opened") + ")");
+        const std::string line =
+            kFileNotFound + path + " (" + (e != 0 ? std::strerror(e) : "cannot be opened") + ")";
+        s.console().out(line, LineKind::Error);
+        if (failure) {
+            *failure = {line, 0};
+        }
         return false;
     }
-    return readConfiguration(s, in);
+    return readConfiguration(s, in, failure);
 }
 
 } // namespace dovra

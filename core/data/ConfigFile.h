@@ -33,14 +33,22 @@ namespace dovra {
 
 class DesignSession;
 
+/// The first item of a file that did not load completely: its message (as
+/// printed) and the line of the file it failed at (counted from 1).
+struct LoadFailure {
+    std::string message;
+    int line = 0;
+};
+
 /// Writes the whole task of the session in the file's format (lines end in "\n").
 /// The settings are read through the validating getters, so a field the user
 /// typed out of range is written as its replacement value.
 void writeConfiguration(DesignSession& s, std::ostream& out);
 
 /// Reads a task in the file's format into the session. Accepts LF, CR and
-/// CR LF line ends. Returns true when every item was read without a failure.
-bool readConfiguration(DesignSession& s, std::istream& in);
+/// CR LF line ends. Returns true when every item was read without a failure;
+/// otherwise failure (when given) names the first item that failed.
+bool readConfiguration(DesignSession& s, std::istream& in, LoadFailure* failure = nullptr);
 
 /// Saves the session's task under path. The whole text is built first and then
 /// written through a temporary file that replaces the target only when it is
@@ -51,7 +59,9 @@ bool saveDatabase(DesignSession& s, const std::string& path);
 /// Loads a task from path. The name goes into the startup page's configuration
 /// file field even when the file cannot be opened; then nothing else changes
 /// and "FileNotFoundException: " and the reason are printed. Returns true when
-/// the file was opened and every item read without a failure.
-bool openDatabase(DesignSession& s, const std::string& path);
+/// the file was opened and every item read without a failure; otherwise
+/// failure (when given) names the first item that failed (line 0: the file
+/// could not be opened).
+bool openDatabase(DesignSession& s, const std::string& path, LoadFailure* failure = nullptr);
 
 } // namespace dovra

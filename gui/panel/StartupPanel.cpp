@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "data/ConfigFile.h"
@@ -107,8 +108,28 @@ void StartupPanel::openDatabase() {
     if (name.isEmpty()) {
         return;
     }
-    dovra::openDatabase(screen_.session(), name.toStdString());
+    // A new load replaces what the dialog of the last one said.
+    delete loadDialog_.data();
+    dovra::LoadFailure failure;
+    const bool complete = dovra::openDatabase(screen_.session(), name.toStdString(), &failure);
     configField_->setText(name);
+    if (!complete) {
+        // Not modal to the program's end: the user reads it and goes on.
+        QString text =
+            failure.line > 0
+                ? QStringLiteral("%1 did not load completely.\n\nFirst failing item, at line "
+                                 "%2:\n%3")
+                      .arg(name)
+                      .arg(failure.line)
+                      .arg(QString::fromStdString(failure.message))
+                : QStringLiteral("%1 could not be loaded.\n\n%2")
+                      .arg(name, QString::fromStdString(failure.message));
+        loadDialog_ = new QMessageBox(QMessageBox::Warning,
+                                      QStringLiteral("Configuration file not loaded completely"),
+                                      text, QMessageBox::Ok, this);
+        loadDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        loadDialog_->open();
+    }
     // The pages show the tables and values just read.
     screen_.notify_of_state();
 }

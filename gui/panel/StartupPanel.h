@@ -2,6 +2,7 @@
 // The first page: the product title, "Load" and "Save As" of a configuration
 // file, the results file name and the about box.
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <memory>
@@ -69,6 +70,9 @@ class StartupPanel : public MyPanel {
     QLineEdit* resultsField() const { return resultsField_; }
     QPushButton* loadButton() const { return load_; }
     QPushButton* saveButton() const { return save_; }
+    /// The dialog that names the first failing item of a file that did not
+    /// load completely (none when the last load was complete or it was closed).
+    QMessageBox* loadDialog() const { return loadDialog_; }
 
   private:
     void toggleAbout();
@@ -78,6 +82,7 @@ class StartupPanel : public MyPanel {
     QCheckBox* aboutCheck_;
     QLineEdit* configField_;
     QLineEdit* resultsField_;
+    QPointer<QMessageBox> loadDialog_;
     QPushButton* load_;
     QPushButton* save_;
     QPointer<AboutScreen> about_;

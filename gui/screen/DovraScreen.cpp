@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QThread>
 #include <array>
 #include <cstring>
 
@@ -111,6 +113,28 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
     }
     debug("Buttons Created");
 
+    // The console is not seen by a desktop user: its latest line is shown here.
+    message_ = new QLabel;
+    message_->setObjectName("messageLine");
+    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long line must not widen the window; the tooltip holds it whole.
+    message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    constrain(message_, 0, 19, 16, 1, Fill::Horizontal, Anchor::West, 1.0, 0.0, 2, 5, 2, 5);
+    lineListener_ =
+        session_.console().addLineListener([this](const std::string& line, LineKind kind) {
+            {
+                std::lock_guard lock(lineMutex_);
+                latestLine_ = line;
+                latestKind_ = kind;
+            }
+            if (QThread::currentThread() == thread()) {
+                showLatestLine();
+            } else {
+                QMetaObject::invokeMethod(
+                    this, [this] { showLatestLine(); }, Qt::QueuedConnection);
+            }
+        });
+
     notify_of_state();
     reshow();
     session_.addObserver(this);
@@ -122,6 +146,7 @@ DovraScreen::~DovraScreen() {
     // notifies go away.
     session_.stop();
     session_.removeObserver(this);
+    session_.console().removeLineListener(lineListener_);
     // The pages unregister from the session's settings models when they go:
     // delete them while the session still lives (the window's children would
     // otherwise be deleted after its members).
@@ -260,6 +285,26 @@ void DovraScreen::updateMonitor() {
 void DovraScreen::done() {
     donePending_.store(true);
     QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+}
+
+void DovraScreen::showLatestLine() {
+    std::string line;
+    LineKind kind;
+    {
+        std::lock_guard lock(lineMutex_);
+        line = latestLine_;
+        kind = latestKind_;
+    }
+    message_->setText(QString::fromStdString(line));
+    message_->setToolTip(message_->text());
+    message_->setStyleSheet(kind == LineKind::Error     ? QStringLiteral("color: #c00000;")
+                            : kind == LineKind::Warning ? QStringLiteral("color: #a05000;")
+                                                        : QString());
+}
+
+bool DovraScreen::messageIsError() const {
+    std::lock_guard lock(lineMutex_);
+    return latestKind_ == LineKind::Error;
 }
 
 void DovraScreen::customEvent(QEvent*) {

@@ -8,11 +8,13 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "DesignSession.h"
 #include "screen/Screen.h"
 
+class QLabel;
 class QPushButton;
 class QStackedWidget;
 
@@ -83,6 +85,11 @@ class DovraScreen : public Screen, private SessionObserver {
     QPushButton* exitButton() const { return exit_; }
     QPushButton* backButton() const { return back_; }
     QPushButton* nextButton() const { return next_; }
+    /// The message line at the bottom: the latest line the session wrote for
+    /// the user, errors in red.
+    QLabel* messageLine() const { return message_; }
+    /// Whether the message line shows an error.
+    bool messageIsError() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,6 +102,8 @@ class DovraScreen : public Screen, private SessionObserver {
     void done() override;
 
     void showCard(const char* name);
+    /// Shows the latest console line (on the window thread).
+    void showLatestLine();
 
     DesignSession session_;
     QStackedWidget* cards_ = nullptr;
@@ -108,7 +117,13 @@ class DovraScreen : public Screen, private SessionObserver {
     QPushButton* exit_ = nullptr;
     QPushButton* back_ = nullptr;
     QPushButton* next_ = nullptr;
+    QLabel* message_ = nullptr;
     std::function<void(int)> exitHandler_;
+    // The latest console line, written by whichever thread printed it.
+    mutable std::mutex lineMutex_;
+    std::string latestLine_;
+    LineKind latestKind_ = LineKind::Info;
+    int lineListener_ = 0;
     // A monitor update is posted only when none is waiting, so a busy window
     // thread is not flooded by a fast search.
     std::atomic<bool> monitorPending_{false};

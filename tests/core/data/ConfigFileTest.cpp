@@ -397,7 +397,9 @@ TEST_P(ConfigCountLine, NotACountEmptiesTheTableAndReadingGoesOn) {
         makeOther(c.session);
         chunks[k] = bad + "\n";
         std::istringstream in(join(chunks));
-        EXPECT_FALSE(readConfiguration(c.session, in));
+        dovra::LoadFailure failure;
+        EXPECT_FALSE(readConfiguration(c.session, in, &failure));
+        EXPECT_EQ(failure.line, lineCount(chunks, k) + 1) << bad;
         EXPECT_EQ(c.output(), std::vector<std::string>{GetParam().formatMessage +
                                                        ("For input string: \"" + bad + "\"")});
         c.forget();
@@ -446,7 +448,11 @@ TEST_P(ConfigSettingLine, NotANumberEndsTheLoadThere) {
     auto bad = fileChunks;
     bad[k] = std::string(GetParam().badLine) + "\n";
     std::istringstream in(join(bad));
-    EXPECT_FALSE(readConfiguration(c.session, in));
+    dovra::LoadFailure failure;
+    EXPECT_FALSE(readConfiguration(c.session, in, &failure));
+    // The first failing item and its line, for the window's dialog.
+    EXPECT_EQ(failure.message, c.output().at(0));
+    EXPECT_EQ(failure.line, lineCount(fileChunks, k) + 1);
     EXPECT_EQ(c.output(), (std::vector<std::string>{
                               GetParam().message +
                                   ("For input string: \"" + std::string(GetParam().badLine) + "\""),

@@ -1,0 +1,91 @@
+// The window says what the console says: the message line at the bottom shows
+// the latest line the session wrote for the user (errors in red), and a file
+// that did not load completely brings up a dialog naming its first failing item.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "gui/support/QuietOffscreen.h"
+
+#include "panel/StartupPanel.h"
+#include "report/PrintOut.h"
+#include "screen/DovraScreen.h"
+
+using dovra::gui::DovraScreen;
+
+class MessageLineTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::ostringstream out_;
+    std::ostringstream err_;
+
+  private slots:
+    void initTestCase() { dovra::test::quietOffscreen(); }
+
+    // A value replaced on loading, and one replaced without a console line:
+    // both name their field.
+    void replacedFieldIsShownWithItsName() {
+        DovraScreen s(out_, err_);
+        s.show();
+        s.session().setDesignIdentifierIdx(9);
+        QCOMPARE(s.messageLine()->text(),
+                 QStringLiteral("Warning! design method index 9 out of range (0 to 7), using 0"));
+        QVERIFY(!s.messageIsError());
+        s.session().setNP(5);
+        QCOMPARE(s.session().getNP(), 10);
+        QCOMPARE(s.messageLine()->text(),
+                 QStringLiteral("Warning! population size 5 out of range (10 to 1000), using 10"));
+    }
+
+    void garbageFileBringsUpADialog() {
+        QTemporaryDir dir;
+        const QString garbage = dir.filePath("garbage.cfg");
+        std::ofstream(garbage.toStdString()) << "this is\nnot a task\n";
+        DovraScreen s(out_, err_);
+        s.show();
+        dovra::gui::StartupPanel& p = s.startupPanel();
+        p.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(garbage));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+
+        QVERIFY(s.messageIsError());
+        QVERIFY(s.messageLine()->styleSheet().contains("#c00000"));
+        QCOMPARE(s.messageLine()->text(),
+                 QStringLiteral("Configuration file not fully loaded: reading ended at line 3, the "
+                                "remaining values keep their settings"));
+        QMessageBox* box = p.loadDialog();
+        QVERIFY(box != nullptr);
+        QVERIFY(box->isVisible());
+        QVERIFY(box->text().startsWith(garbage + " did not load completely."));
+        QVERIFY(box->text().contains(
+            "First failing item, at line 1:\nNumberFormatException in upper magnitude section: "
+            "For input string: \"this is\""));
+        box->accept();
+
+        // A complete file brings up none.
+        p.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(
+            QStringLiteral(DOVRA_SOURCE_DIR "/examples/lowpass.cfg")));
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QVERIFY(p.loadDialog() == nullptr);
+    }
+
+    void unwritableResultsFileIsShownInRed() {
+        DovraScreen s(out_, err_);
+        s.show();
+        s.session().setResultsFileName("/dev/full");
+        QVERIFY(!s.session().printOut().printResult());
+        QCOMPARE(
+            s.messageLine()->text(),
+            QStringLiteral(
+                "Results file not written: /dev/full (cannot write: No space left on device)"));
+        QVERIFY(s.messageIsError());
+    }
+};
+
+QTEST_MAIN(MessageLineTest)
+#include "MessageLineTest.moc"
