@@ -175,56 +175,26 @@ void DEProblem::getBest(std::span<const double> x) {
 
 void DEProblem::load_fixed_filter(DesignSession& s, int noPrefilter) {
     // Nothing of a previous prefilter survives a load.
-    ffA_.fill(0.0);
-    ffB_.fill(0.0);
-    ffCountA_ = ffCountB_ = 0;
-    ffNa_ = ffNb_ = 0;
-    ffGain_ = 1.0;
+    prefilter_ = Prefilter();
     if (noPrefilter != 0) {
         return;
     }
-
     // A table over the capacity is reported and treated as empty.
-    auto load = [&s](FixedFilterDataBase& table, std::array<double, kTableCapacity>& into,
-                     const char* tooMany) {
+    auto load = [&s](FixedFilterDataBase& table, const char* tooMany) {
+        std::vector<double> c;
         const int n = s.getFfDbSize(table);
         if (n > kTableCapacity) {
             s.console().out(tooMany + std::to_string(kTableCapacity));
-            return 0;
+            return c;
         }
         for (int i = 0; i < n; ++i) {
-            into[static_cast<std::size_t>(i)] = s.getFfDbCoeffi(table, i);
+            c.push_back(s.getFfDbCoeffi(table, i));
         }
-        return std::max(n, 0);
+        return c;
     };
-    ffCountA_ = load(s.ffNumerator(), ffA_, kTooManyA);
-    ffCountB_ = load(s.ffDenominator(), ffB_, kTooManyB);
-
-    if (ffCountB_ < 1) {
-        ffGain_ = 1.0;
-    } else if (std::abs(ffB_[0]) > 1e-12) {
-        ffGain_ = 1.0 / ffB_[0];
-    } else {
-        ffGain_ = 1e12;
-    }
-
-    // A single coefficient becomes a first-degree polynomial with a zero
-    // second coefficient (the array is already cleared).
-    if (ffCountA_ == 1) {
-        ffCountA_ = 2;
-    }
-    if (ffCountB_ == 1) {
-        ffCountB_ = 2;
-    }
-
-    for (int i = 0; i < ffCountA_; ++i) {
-        ffA_[static_cast<std::size_t>(i)] *= ffGain_;
-    }
-    for (int i = 0; i < ffCountB_; ++i) {
-        ffB_[static_cast<std::size_t>(i)] *= ffGain_;
-    }
-    ffNa_ = std::max(ffCountA_ - 1, 0);
-    ffNb_ = std::max(ffCountB_ - 1, 0);
+    const std::vector<double> a = load(s.ffNumerator(), kTooManyA);
+    const std::vector<double> b = load(s.ffDenominator(), kTooManyB);
+    prefilter_ = Prefilter(a, b);
 }
 
 } // namespace dovra

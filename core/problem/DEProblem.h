@@ -17,6 +17,7 @@
 
 #include "design/FilterDesign.h"
 #include "problem/Data.h"
+#include "problem/Response.h"
 #include "problem/Types.h"
 
 namespace dovra {
@@ -135,11 +136,14 @@ class DEProblem {
     int structure() const { return structId_; }
 
     // Prefilter state after load_fixed_filter.
-    int ffNumeratorDegree() const { return ffNa_; }
-    int ffDenominatorDegree() const { return ffNb_; }
-    double ffGain() const { return ffGain_; }
-    const std::array<double, kTableCapacity>& ffNumerator() const { return ffA_; }
-    const std::array<double, kTableCapacity>& ffDenominator() const { return ffB_; }
+    const Prefilter& prefilter() const { return prefilter_; }
+    int ffNumeratorDegree() const { return prefilter_.numeratorDegree(); }
+    int ffDenominatorDegree() const { return prefilter_.denominatorDegree(); }
+    double ffGain() const { return prefilter_.gain(); }
+    const std::array<double, kTableCapacity>& ffNumerator() const { return prefilter_.numerator(); }
+    const std::array<double, kTableCapacity>& ffDenominator() const {
+        return prefilter_.denominator();
+    }
 
     static constexpr double tiny = 1e-16;
     static constexpr double pi = 3.141592653589793;
@@ -176,12 +180,7 @@ class DEProblem {
     int lrFirst_ = 0, lrLast_ = 0, laFirst_ = 0, laLast_ = 0;
     int zarFirst_ = 0, zarLast_ = 0, zaaFirst_ = 0, zaaLast_ = 0;
 
-    // Prefilter: arrays divided by the leading denominator coefficient.
-    std::array<double, kTableCapacity> ffA_{};
-    std::array<double, kTableCapacity> ffB_{};
-    int ffCountA_ = 0, ffCountB_ = 0;
-    int ffNa_ = 0, ffNb_ = 0;
-    double ffGain_ = 1.0;
+    Prefilter prefilter_;
 
     // Sampled tolerance scheme (upper/lower magnitude, upper/lower group delay).
     std::array<double, kTableCapacity> magUpperW_{}, magUpperL_{};

@@ -8,7 +8,7 @@
 
 #include "DesignSession.h"
 #include "de/T_DEOptimizer.h"
-#include "problem/IIR.h"
+#include "problem/Sections.h"
 #include "text/AtomicFile.h"
 #include "text/NumberText.h"
 
@@ -34,36 +34,7 @@ const char* const kNotWritten = "Results file not written: ";
 const char* const kEmptyName = "the results file name is empty";
 const char* const kNoCoefficients = "The results file holds no coefficients: ";
 
-// Positions in the layout record.
-enum : std::size_t { kN = 0, kM = 1, kL = 2, kA = 3 };
-enum : std::size_t {
-    kCountZR = 4,
-    kCountZA,
-    kCountPR,
-    kCountPA,
-    kCountLR,
-    kCountLA,
-    kCountZAR,
-    kCountZAA,
-};
-enum : std::size_t {
-    kFirstZR = 12,
-    kLastZR,
-    kFirstZA,
-    kLastZA,
-    kFirstPR,
-    kLastPR,
-    kFirstPA,
-    kLastPA,
-    kFirstLR,
-    kLastLR,
-    kFirstLA,
-    kLastLA,
-    kFirstZAR,
-    kLastZAR,
-    kFirstZAA,
-    kLastZAA,
-};
+using namespace layout;
 
 struct Block {
     const char* header;
@@ -75,31 +46,15 @@ struct Block {
 // Parameter blocks in the order of the report: the linear-phase blocks come
 // before the pole blocks. The linear-phase angles share the label "za(".
 const std::array<Block, 8> kBlocks{{
-    {"%----------Zero radii-------------", "zr(", kCountZR, kFirstZR},
-    {"%----------Zero angles------------", "za(", kCountZA, kFirstZA},
-    {"%-----Linear phase Zero radii-----", "zlr(", kCountLR, kFirstLR},
-    {"%---Linear phase Zero angles------", "za(", kCountLA, kFirstLA},
-    {"%----------Pole radii-------------", "pr(", kCountPR, kFirstPR},
-    {"%----------Pole angles------------", "pa(", kCountPA, kFirstPA},
-    {"%-----Allpass Pole/Zero radii-----", "zar(", kCountZAR, kFirstZAR},
-    {"%---Allpass Pole/Zero angles------", "zaa(", kCountZAA, kFirstZAA},
+    {"%----------Zero radii-------------", "zr(", CountZR, FirstZR},
+    {"%----------Zero angles------------", "za(", CountZA, FirstZA},
+    {"%-----Linear phase Zero radii-----", "zlr(", CountLR, FirstLR},
+    {"%---Linear phase Zero angles------", "za(", CountLA, FirstLA},
+    {"%----------Pole radii-------------", "pr(", CountPR, FirstPR},
+    {"%----------Pole angles------------", "pa(", CountPA, FirstPA},
+    {"%-----Allpass Pole/Zero radii-----", "zar(", CountZAR, FirstZAR},
+    {"%---Allpass Pole/Zero angles------", "zaa(", CountZAA, FirstZAA},
 }};
-
-// A first- or second-order factor (1, c1[, c2]) of a polynomial.
-struct Section {
-    std::array<double, 3> c{1.0, 0.0, 0.0};
-    int size = 1;
-};
-
-Section pairSection(double r, double p) {
-    return {{1.0, -2.0 * r * std::cos(DEProblem::two_pi * p), r * r}, 3};
-}
-Section realSection(double r) {
-    return {{1.0, -r, 0.0}, 2};
-}
-Section twoRealSection(double r1, double r2) {
-    return {{1.0, -(r1 + r2), r1 * r2}, 3};
-}
 
 void line(std::ostream& out, const std::string& text) {
     out << text << '\n';
@@ -108,118 +63,49 @@ void lineCR(std::ostream& out, const std::string& text) {
     out << text << "\r\n";
 }
 
-// Reads entry i of the vector; an index outside it (a layout that does not
-// fit the capacity) reads 0.
-double at(std::span<const double> x, int i) {
-    if (i < 0 || static_cast<std::size_t>(i) >= x.size()) {
-        return 0.0;
-    }
-    return x[static_cast<std::size_t>(i)];
-}
-
-// The factors of one radius/angle block pair in the order the coefficient
-// builders multiply them in: the real roots first (the radii beyond those that
-// have an angle, taken from the end of the radius block in index order, two at
-// a time, a last odd one alone), then the complex pairs; with no real root,
-// pair 0 comes first, which is the same order.
-void blockSections(std::span<const double> x, int radii, int angles, int radiusFirst,
-                   int radiusLast, int angleFirst, std::vector<Section>& out) {
-    int pairs = std::max(0, std::min(radii, angles));
-    int reals = std::max(0, radii - angles);
-    int r0 = radiusLast - reals + 1;
-    int k = 0;
-    for (; k + 1 < reals; k += 2) {
-        out.push_back(twoRealSection(at(x, r0 + k), at(x, r0 + k + 1)));
-    }
-    if (k < reals) {
-        out.push_back(realSection(at(x, r0 + k)));
-    }
-    for (int j = 0; j < pairs; ++j) {
-        out.push_back(pairSection(at(x, radiusFirst + j), at(x, angleFirst + j)));
-    }
-}
-
-void writeSections(std::ostream& out, char letter, const std::vector<Section>& sections,
-                   std::int64_t q, int& k) {
+// One section as "a0=[1.0 -0.5 0.25];", quantized when q > 0; nothing when
+// q is 0.
+void writeSection(std::ostream& out, char letter, const Section& s, std::int64_t q, int& k) {
     if (q == 0) {
         return;
     }
-    const double qd = static_cast<double>(q);
-    for (const auto& s : sections) {
-        std::string text = std::string(1, letter) + std::to_string(k++) + "=[";
-        for (int i = 0; i < s.size; ++i) {
-            double c = s.c[static_cast<std::size_t>(i)];
-            if (q > 0) {
-                c = std::floor(qd * c) / qd;
-            }
-            text += (i > 0 ? " " : "") + text::formatDouble(c);
+    std::string text = std::string(1, letter) + std::to_string(k++) + "=[";
+    for (int i = 0; i < s.size; ++i) {
+        double c = s.c[static_cast<std::size_t>(i)];
+        if (q > 0) {
+            c = sections::quantize(c, q);
         }
-        lineCR(out, text + "];");
+        text += (i > 0 ? " " : "") + text::formatDouble(c);
     }
+    lineCR(out, text + "];");
 }
 
 } // namespace
 
 void PrintOut::coeffi_a_print(std::span<const double> x, std::int64_t q, int /*structure*/,
                               std::ostream& out) const {
-    const auto& p = layout_;
-    const int N = p[kN], L = p[kL], A = p[kA];
     // With no zeros at all (a pole-only filter) the numerator is the gain
     // alone: the one-coefficient section and the gain line still say so.
     int k = 0;
-    std::vector<Section> sections;
-    if (N > 0) {
-        blockSections(x, p[kCountZR], p[kCountZA], p[kFirstZR], p[kLastZR], p[kFirstZA], sections);
-        writeSections(out, 'a', sections, q, k);
-    } else {
+    if (layout_[N] == 0) {
         lineCR(out, "a" + std::to_string(k++) + "=[" + text::formatDouble(1.0) + "];");
     }
-    sections.clear();
-    for (int j = 0; j < L / 2; ++j) {
-        double r = at(x, p[kFirstLR] + j);
-        double angle = at(x, p[kFirstLA] + j);
-        sections.push_back(pairSection(r, angle));
-        sections.push_back(pairSection(IIR::safe_invert(r), angle));
-    }
-    if (L % 2 == 1) {
-        double r = at(x, p[kLastLR]);
-        sections.push_back(realSection(r));
-        sections.push_back(realSection(IIR::safe_invert(r)));
-    }
-    for (int j = 0; j < A / 2; ++j) {
-        sections.push_back(
-            pairSection(IIR::safe_invert(at(x, p[kFirstZAR] + j)), at(x, p[kFirstZAA] + j)));
-    }
-    if (A % 2 == 1) {
-        sections.push_back(realSection(IIR::safe_invert(at(x, p[kLastZAR]))));
-    }
-    writeSections(out, 'a', sections, q, k);
-    lineCR(out, "k=" + text::formatDouble(at(x, 0)) + ";");
+    sections::forEachZeroSection(x, layout_,
+                                 [&](const Section& s, bool) { writeSection(out, 'a', s, q, k); });
+    lineCR(out, "k=" + text::formatDouble(sections::at(x, 0)) + ";");
 }
 
 void PrintOut::coeffi_b_print(std::span<const double> x, std::int64_t q, int /*structure*/,
                               std::ostream& out) const {
-    const auto& p = layout_;
-    const int M = p[kM], A = p[kA];
-    if (M == 0 && A == 0) {
+    if (layout_[M] == 0 && layout_[A] == 0) {
         return;
     }
     int k = 0;
-    std::vector<Section> sections;
-    if (M > 0) {
-        blockSections(x, p[kCountPR], p[kCountPA], p[kFirstPR], p[kLastPR], p[kFirstPA], sections);
-        writeSections(out, 'b', sections, q, k);
-    } else {
+    if (layout_[M] == 0) {
         lineCR(out, "b" + std::to_string(k++) + "=[" + text::formatDouble(1.0) + "];");
     }
-    sections.clear();
-    for (int j = 0; j < A / 2; ++j) {
-        sections.push_back(pairSection(at(x, p[kFirstZAR] + j), at(x, p[kFirstZAA] + j)));
-    }
-    if (A % 2 == 1) {
-        sections.push_back(realSection(at(x, p[kLastZAR])));
-    }
-    writeSections(out, 'b', sections, q, k);
+    sections::forEachPoleSection(x, layout_,
+                                 [&](const Section& s, bool) { writeSection(out, 'b', s, q, k); });
 }
 
 std::string PrintOut::reportText() {
@@ -237,10 +123,6 @@ std::string PrintOut::reportText() {
     const bool fits = problem == nullptr || !problem->capacityError();
     if (!fits) {
         s.console().out(kNoCoefficients + *problem->capacityError());
-    }
-    if (fits) {
-        numerator_ = s.coeffi_a(x, q, structure);
-        denominator_ = s.coeffi_b(x, q, structure);
     }
 
     std::ostringstream out;
@@ -268,7 +150,8 @@ std::string PrintOut::reportText() {
         return out.str();
     }
 
-    const int N = layout_[kN], M = layout_[kM], L = layout_[kL], A = layout_[kA];
+    const int N = layout_[layout::N], M = layout_[layout::M], L = layout_[layout::L],
+              A = layout_[layout::A];
     if (structure == 1) {
         line(out, " ");
         line(out, kSectionsHeader);
