@@ -2,8 +2,10 @@
 // What the design thread publishes about a run, taken whole by the window
 // thread: the monitor and the plots show one consistent moment of the search.
 
+#include <memory>
 #include <string>
 
+#include "problem/FilterResponse.h"
 #include "problem/Types.h"
 
 namespace dovra {
@@ -36,6 +38,13 @@ struct ProgressSnapshot {
     int bDegree = 0;
     /// The last design step refused its input (the task cannot be run as given).
     bool refused = false;
+    /// What the run fixed for the responses (quantization, structure, method,
+    /// prefilter, FIR impulse response); shared, never changed once published.
+    std::shared_ptr<const RunFilter> filter;
+
+    /// The best filter of this moment as a response value, for plots and
+    /// reports on any thread.
+    FilterResponse bestFilter() const { return FilterResponse(best, layout, filter); }
 };
 
 } // namespace dovra

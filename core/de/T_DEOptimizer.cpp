@@ -296,6 +296,7 @@ void T_DEOptimizer::publishFigures(const DEProblem* problem) {
         published_.layout = problem->getPZparameters();
         published_.aDegree = problem->get_a_degree();
         published_.bDegree = problem->get_b_degree();
+        published_.filter = runFilter_;
     }
 }
 
@@ -537,6 +538,13 @@ bool T_DEOptimizer::optStart() {
     p->init_tolerance_scheme(screen_);
     p->load_fixed_filter(screen_, 0);
     p->getPolesAndZeros(screen_);
+    if (p->capacityError()) {
+        // The monitor shows the degrees of the realization tried (0 for one
+        // that does not fit).
+        std::lock_guard lock(figuresMutex_);
+        published_.aDegree = p->get_a_degree();
+        published_.bDegree = p->get_b_degree();
+    }
     if (const auto& error = p->capacityError()) {
         return refuse(*error);
     }
@@ -550,6 +558,7 @@ bool T_DEOptimizer::optStart() {
     }
     schemeRead_ = false;
     designFinished_ = false;
+    runFilter_ = p->runFilter();
     {
         std::lock_guard lock(figuresMutex_);
         published_.refused = false;
@@ -670,6 +679,7 @@ void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
             problem.getCoefficients(l.coefficients);
         }
         best_ = l.best;
+        runFilter_ = problem.runFilter();
     }
     if (outcome.finished) {
         generation_ = 0;
@@ -729,7 +739,9 @@ void T_DEOptimizer::setResult(int generation, int evaluation, double minimum,
     evaluation_ = evaluation;
     minimum_ = minimum;
     best_ = best;
-    publishFigures(nullptr);
+    DEProblem* p = currentProblem();
+    runFilter_ = p ? p->runFilter() : nullptr;
+    publishFigures(p);
 }
 
 // ---------------------------------------------------------------------------------

@@ -237,6 +237,9 @@ class T_DEOptimizer {
     bool schemeRead_ = false;
     /// The last step finished the run: the next pass ends it.
     bool designFinished_ = false;
+    /// Published with every snapshot; replaced when a run is prepared or a
+    /// design yields a layout.
+    std::shared_ptr<const RunFilter> runFilter_;
 
     // --- run control, under runMutex_ -------------------------------------------------
     mutable std::mutex runMutex_;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "design/FilterDesign.h"
 #include "problem/Data.h"
+#include "problem/FilterResponse.h"
 #include "problem/Response.h"
 #include "problem/Types.h"
 
@@ -60,6 +62,17 @@ class DEProblem {
     virtual double gdel(std::span<const double> x, double w) const = 0;
     /// Keeps h as the impulse response of a linear-phase FIR design.
     virtual void getCoefficients(std::span<const double> h) = 0;
+    /// What the responses of this run's filters depend on besides the vector
+    /// and the layout, as a value the window thread may keep.
+    virtual std::shared_ptr<const RunFilter> runFilter() const {
+        auto f = std::make_shared<RunFilter>();
+        f->quant = quant_;
+        f->structure = structId_;
+        f->method = method_;
+        f->capacityError = capacityError_;
+        f->prefilter = prefilter_;
+        return f;
+    }
 
     // --- tolerance scheme ---------------------------------------------------
     virtual void init_tolerance_scheme(DesignSession& s);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "problem/FilterResponse.h"
 #include "problem/Sections.h"
 
 namespace dovra {
@@ -56,6 +57,19 @@ Coefficients IIR::coeffi_a(std::span<const double> x, std::int64_t q, int struct
     return sections::numerator(x, getPZparameters(), q, structure);
 }
 
+std::shared_ptr<const RunFilter> IIR::runFilter() const {
+    auto f = std::make_shared<RunFilter>();
+    f->quant = quant_;
+    f->structure = structId_;
+    f->method = method_;
+    f->capacityError = capacityError_;
+    if (isFirMethod(method_)) {
+        f->fir.assign(fir_.begin(), fir_.end());
+    }
+    f->prefilter = prefilter_;
+    return f;
+}
+
 void IIR::getCoefficients(std::span<const double> h) {
     fir_.fill(0.0);
     std::copy_n(h.begin(), std::min(h.size(), fir_.size()), fir_.begin());
@@ -72,21 +86,7 @@ double IIR::gdel_ab(std::span<const double> a, std::span<const double> b, int na
                     double w) const {
     // The design method and the quantization are the ones cached when the run
     // was prepared: settings cannot change while a run is in progress.
-    if (isFirMethod(method_)) {
-        return na * 0.5;
-    }
-    int usedNa = 0;
-    int usedNb = 0;
-    double tau = response::groupDelay(a, b, na, nb, w, usedNa, usedNb);
-    // A pure, unquantized linear-phase FIR realization has the constant delay
-    // of its symmetric numerator (half its degree 2L).
-    if (quant_ <= 0 && L_ >= 1 && N_ == 0 && M_ == 0 && A_ == 0) {
-        tau = 2 * (L_ / 2) + L_ % 2;
-    }
-    if (usedNa == 0 && usedNb == 0) {
-        return 0.0;
-    }
-    return tau;
+    return designGroupDelay(a, b, na, nb, w, method_, quant_, getPZparameters());
 }
 
 double IIR::amag_ff(double w) const {

@@ -35,6 +35,7 @@ class IIR : public DEProblem {
     /// Denominator degree M + A; 0 for a realization that does not fit.
     int get_b_degree() const override { return capacityError_ ? 0 : M_ + A_; }
     void getCoefficients(std::span<const double> h) override;
+    std::shared_ptr<const RunFilter> runFilter() const override;
 
     /// Full linear convolution of x[0..n-1] and h[0..m-1] (n + m - 1 entries,
     /// at most the coefficient capacity; the rest is 0).

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "DesignSession.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/Sections.h"
 #include "text/AtomicFile.h"
 #include "text/NumberText.h"
@@ -110,19 +109,21 @@ void PrintOut::coeffi_b_print(std::span<const double> x, std::int64_t q, int /*s
 
 std::string PrintOut::reportText() {
     DesignSession& s = screen_;
-    setPZparameters(s.getPZparameters());
-    // One snapshot: the figures and the vector of the same moment of the run.
+    // One snapshot: the figures, the vector and its layout of the same moment
+    // of the run, and what the run fixed for its coefficients.
     const ProgressSnapshot snap = s.snapshot();
+    setPZparameters(snap.layout);
     const ParamVector& x = snap.best;
-    const std::int64_t q = s.getQuant();
-    const int structure = s.getStructId();
+    const FilterResponse filter = snap.bestFilter();
+    const RunFilter run = snap.filter ? *snap.filter : RunFilter{};
+    const std::int64_t q = run.quant;
+    const int structure = run.structure;
 
     // A realization beyond the capacities has no coefficients to report; the
     // run figures and the parameters are still written.
-    const DEProblem* problem = s.optimizer().currentProblem();
-    const bool fits = problem == nullptr || !problem->capacityError();
+    const bool fits = !run.capacityError;
     if (!fits) {
-        s.console().out(kNoCoefficients + *problem->capacityError());
+        s.console().out(kNoCoefficients + *run.capacityError);
     }
 
     std::ostringstream out;
@@ -161,14 +162,14 @@ std::string PrintOut::reportText() {
 
     line(out, " ");
     line(out, kDirectHeader);
-    numerator_ = s.coeffi_a(x, q, structure);
-    denominator_ = s.coeffi_b(x, q, structure);
+    const Coefficients& numerator = filter.numerator();
+    const Coefficients& denominator = filter.denominator();
     line(out, kNumeratorHeader);
     if (N > 0 || L > 0 || A > 0) {
         const int degree = std::min(N + 2 * L + A, kCoeffCapacity - 1);
         for (int i = 0; i <= degree; ++i) {
             lineCR(out, "a(" + std::to_string(i + 1) + ")=" +
-                            text::formatDouble(numerator_[static_cast<std::size_t>(i)]) + ";");
+                            text::formatDouble(numerator[static_cast<std::size_t>(i)]) + ";");
         }
     }
     line(out, kDenominatorHeader);
@@ -176,7 +177,7 @@ std::string PrintOut::reportText() {
         const int degree = std::min(M + A, kCoeffCapacity - 1);
         for (int i = 0; i <= degree; ++i) {
             lineCR(out, "b(" + std::to_string(i + 1) + ")=" +
-                            text::formatDouble(denominator_[static_cast<std::size_t>(i)]) + ";");
+                            text::formatDouble(denominator[static_cast<std::size_t>(i)]) + ";");
         }
     }
 

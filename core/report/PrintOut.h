@@ -47,8 +47,6 @@ class PrintOut {
   private:
     DesignSession& screen_;
     LayoutRecord layout_{};
-    Coefficients numerator_{};
-    Coefficients denominator_{};
     std::mutex writeMutex_;
     mutable std::mutex mutex_;
     int written_ = 0;

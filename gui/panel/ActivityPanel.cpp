@@ -162,12 +162,6 @@ double ActivityPanel::getMinimum() const {
 std::string ActivityPanel::getStatus() const {
     return screen_.getStatus();
 }
-int ActivityPanel::get_a_degree() const {
-    return screen_.get_a_degree();
-}
-int ActivityPanel::get_b_degree() const {
-    return screen_.get_b_degree();
-}
 
 std::string ActivityPanel::getPhase() const {
     return phaseText(screen_.getPhase());

@@ -45,8 +45,6 @@ class ActivityPanel : public MyPanel {
     int getEvaluation() const;
     double getMinimum() const;
     std::string getStatus() const;
-    int get_a_degree() const;
-    int get_b_degree() const;
     std::string getState() const { return state_; }
     /// "(refinement)" in the quantized phase, otherwise one blank.
     std::string getPhase() const;

@@ -47,8 +47,8 @@ QSize MonitorPanel::sizeHint() const {
     return {100, std::max(75, text)};
 }
 
-int MonitorPanel::filterDegree() const {
-    return std::max(activity_.get_a_degree(), activity_.get_b_degree());
+int MonitorPanel::filterDegree(const ProgressSnapshot& s) {
+    return std::max(s.aDegree, s.bDegree);
 }
 
 QStringList MonitorPanel::lines() const {
@@ -56,7 +56,7 @@ QStringList MonitorPanel::lines() const {
     const ProgressSnapshot s = activity_.progress();
     const float best = static_cast<float>(s.minimum);
     return {
-        QStringLiteral("Filter degree :  ") + QString::number(filterDegree()),
+        QStringLiteral("Filter degree :  ") + QString::number(filterDegree(s)),
         QStringLiteral("Generation    :  ") + QString::number(s.generation),
         QStringLiteral("Evaluations   :  ") + QString::number(s.evaluation),
         QStringLiteral("Best cost     :  ") + fromStd(text::formatFloat(best)),

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "de/ProgressSnapshot.h"
+
 namespace dovra::gui {
 
 class ActivityPanel;
@@ -20,7 +22,7 @@ class MonitorPanel : public QWidget {
     QSize minimumSizeHint() const override { return sizeHint(); }
 
     /// The larger of the numerator and the denominator degree.
-    int filterDegree() const;
+    static int filterDegree(const ProgressSnapshot& s);
     /// The six lines as they would be painted now (one snapshot of the run).
     QStringList lines() const;
     /// The lines and the image of the last paint.

@@ -64,8 +64,6 @@ class DovraScreen : public Screen, private SessionObserver {
     int getEvaluation() const { return session_.getEvaluation(); }
     double getMinimum() const { return session_.getMinimum(); }
     int getPhase() const { return session_.getPhase(); }
-    int get_a_degree() const { return session_.get_a_degree(); }
-    int get_b_degree() const { return session_.get_b_degree(); }
     bool start_Design() { return session_.start_Design(); }
     void pause_DE() { session_.pause_DE(); }
     void resume_DE() { session_.resume_DE(); }

@@ -62,10 +62,11 @@ TEST_P(ThreadRealDesign, ExampleRunsToSuccessWhileTheWindowSideReads) {
     ASSERT_TRUE(session.start_Design()) << session.getStatus();
     int reads = 0;
     while (!observer.isDone() && reads < 1000000) {
-        ProgressSnapshot s = session.snapshot();
+        // As a plot window does: one snapshot, its best filter as a value.
+        const FilterResponse f = session.snapshot().bestFilter();
         for (double w = 0.0; w <= 0.5; w += 0.125) {
-            EXPECT_FALSE(std::isnan(session.amag(s.best, w)));
-            (void)session.gdel(s.best, w);
+            EXPECT_FALSE(std::isnan(f.amag(w) * f.amag_ff(w)));
+            (void)(f.gdel(w) + f.gdel_ff(w));
         }
         ++reads;
     }
@@ -79,6 +80,16 @@ TEST_P(ThreadRealDesign, ExampleRunsToSuccessWhileTheWindowSideReads) {
     EXPECT_FALSE(s.ready);
     EXPECT_LE(s.minimum, 1e-12);
     EXPECT_GT(s.evaluation, 0);
+    // The snapshot's filter answers exactly as the run's problem does.
+    const FilterResponse f = s.bestFilter();
+    EXPECT_EQ(f.aDegree(), s.aDegree);
+    EXPECT_EQ(f.bDegree(), s.bDegree);
+    for (double w = 0.0; w <= 0.5; w += 1.0 / 64) {
+        EXPECT_EQ(f.amag(w), session.amag(s.best, w)) << w;
+        EXPECT_EQ(f.gdel(w), session.gdel(s.best, w)) << w;
+        EXPECT_EQ(f.amag_ff(w), session.amag_ff(w)) << w;
+        EXPECT_EQ(f.gdel_ff(w), session.gdel_ff(w)) << w;
+    }
     std::error_code ec;
     EXPECT_GT(std::filesystem::file_size(results, ec), 0u);
     std::filesystem::remove(results, ec);

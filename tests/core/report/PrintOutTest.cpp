@@ -387,6 +387,7 @@ TEST_P(PrintOutClassicalLayout, SectionsMultiplyToTheDirectForm) {
     const auto& c = GetParam();
     prepare(c.N, c.M, 0, 0, 1, 0, c.best);
     session.optimizer().currentProblem()->setPZpointers(c.pointers);
+    setBest(c.best); // published with the layout, as the run control does
     std::string r = report();
     Parsed p = parse(r);
     EXPECT_EQ(p.aSections.size(), c.aSections) << r;
