@@ -47,6 +47,14 @@ class BatchObserver : public SessionObserver {
                 generationLimit_ = true;
             }
         }
+        // A design that steps without generations (the FIR bisection) shows
+        // each step's status ("Trying filterorder ...") once.
+        if (!zplane_ && snap.status.starts_with("Trying ") && snap.status != lastStatus_) {
+            lastStatus_ = snap.status;
+            if (!options_.quiet) {
+                session_.console().err(snap.status);
+            }
+        }
         cv_.notify_all();
     }
 
@@ -85,6 +93,7 @@ class BatchObserver : public SessionObserver {
     const BatchOptions& options_;
     bool zplane_;
     int lastGeneration_ = -1;
+    std::string lastStatus_; // read and written on the design thread only
     std::mutex mutex_;
     std::condition_variable cv_;
     bool done_ = false;

@@ -627,7 +627,12 @@ namespace {
 class SessionStatus : public StatusSink {
   public:
     explicit SessionStatus(DesignSession& s) : s_(s) {}
-    void setStatus(const std::string& text) override { s_.setStatus(text); }
+    /// The monitor is refreshed at once, so a step's progress text ("Trying
+    /// filterorder ...") shows while the step works, not after it.
+    void setStatus(const std::string& text) override {
+        s_.setStatus(text);
+        s_.updateObservers();
+    }
 
   private:
     DesignSession& s_;

@@ -1,5 +1,8 @@
 #include "design/DesignFactory.h"
 
+#include "design/Meteor.h"
+#include "design/Remez.h"
+
 namespace dovra {
 
 std::unique_ptr<FilterDesign> makeDesign(DesignMethod method) {
@@ -16,11 +19,11 @@ std::unique_ptr<FilterDesign> makeDesign(DesignMethod method) {
     case DesignMethod::Elliptic:
         return nullptr;
     case DesignMethod::LinearPhaseFir:
-        return nullptr;
+        return std::make_unique<Meteor>(false);
     case DesignMethod::LinearPhaseFirFlat:
-        return nullptr;
+        return std::make_unique<Meteor>(true);
     case DesignMethod::RemezFir:
-        return nullptr;
+        return std::make_unique<Remez>();
     }
     return nullptr;
 }

@@ -12,33 +12,14 @@
 #include "DesignSession.h"
 #include "data/ConfigFile.h"
 #include "de/T_DEOptimizer.h"
+#include "support/DoneWaiter.h"
 
 using namespace dovra;
 using namespace std::chrono_literals;
 
 namespace {
 
-class DoneObserver : public SessionObserver {
-  public:
-    void done() override {
-        std::lock_guard lock(mutex_);
-        done_ = true;
-        cv_.notify_all();
-    }
-    bool wait() {
-        std::unique_lock lock(mutex_);
-        return cv_.wait_for(lock, 60s, [this] { return done_; });
-    }
-    bool isDone() {
-        std::lock_guard lock(mutex_);
-        return done_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    bool done_ = false;
-};
+using DoneObserver = dovra::testing::DoneWaiter;
 
 // Example tasks designed by the real filter problem on the design thread,
 // while the window side reads the figures and draws the best filter's
