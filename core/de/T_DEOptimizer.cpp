@@ -649,9 +649,14 @@ void T_DEOptimizer::start_FilterDesign() {
         return;
     }
     if (!schemeRead_) {
-        p->init_tolerance_scheme(screen_);
-        p->load_fixed_filter(screen_, 1);
-        if (p->parseToleranceScheme(screen_) == 0) {
+        int type = 0;
+        {
+            std::unique_lock lock(problemMutex_);
+            p->init_tolerance_scheme(screen_);
+            p->load_fixed_filter(screen_, 1);
+            type = p->parseToleranceScheme(screen_);
+        }
+        if (type == 0) {
             finishClassical(kStatusInvalidScheme);
             return;
         }
@@ -676,12 +681,15 @@ void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
         screen_.setDenomDeg(l.denomDeg);
         screen_.setNZlinPair(l.linPairs);
         screen_.setNZPAllpPair(l.allpassPairs);
-        problem.getBest(l.best);
-        problem.getPolesAndZeros(screen_);
-        problem.computePoleZeroPointers(screen_);
-        problem.setPZpointers(l.pointers);
-        if (!l.coefficients.empty()) {
-            problem.getCoefficients(l.coefficients);
+        {
+            std::unique_lock lock(problemMutex_);
+            problem.getBest(l.best);
+            problem.getPolesAndZeros(screen_);
+            problem.computePoleZeroPointers(screen_);
+            problem.setPZpointers(l.pointers);
+            if (!l.coefficients.empty()) {
+                problem.getCoefficients(l.coefficients);
+            }
         }
         best_ = l.best;
         runFilter_ = problem.runFilter();
@@ -773,50 +781,61 @@ void T_DEOptimizer::setProblem(int index, std::unique_ptr<DEProblem> problem) {
 }
 
 LayoutRecord T_DEOptimizer::getPZparameters() const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->getPZparameters() : LayoutRecord{};
 }
 double T_DEOptimizer::amag(std::span<const double> x, double w) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->amag(x, w) : 0.0;
 }
 double T_DEOptimizer::amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
                               double w) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->amag_ab(a, b, na, nb, w) : 0.0;
 }
 double T_DEOptimizer::amag_ff(double w) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->amag_ff(w) : 1.0;
 }
 double T_DEOptimizer::gdel(std::span<const double> x, double w) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->gdel(x, w) : 0.0;
 }
 double T_DEOptimizer::gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
                               double w) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->gdel_ab(a, b, na, nb, w) : 0.0;
 }
 double T_DEOptimizer::gdel_ff(double w) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->gdel_ff(w) : 0.0;
 }
 int T_DEOptimizer::get_a_degree() const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->get_a_degree() : 0;
 }
 int T_DEOptimizer::get_b_degree() const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->get_b_degree() : 0;
 }
 Coefficients T_DEOptimizer::coeffi_a(std::span<const double> x, std::int64_t q,
                                      int structure) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->coeffi_a(x, q, structure) : Coefficients{};
 }
 Coefficients T_DEOptimizer::coeffi_b(std::span<const double> x, std::int64_t q,
                                      int structure) const {
+    std::shared_lock lock(problemMutex_);
     auto* p = currentProblem();
     return p ? p->coeffi_b(x, q, structure) : Coefficients{};
 }

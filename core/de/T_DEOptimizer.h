@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <span>
 #include <string>
 #include <thread>
@@ -254,6 +255,13 @@ class T_DEOptimizer {
     std::chrono::milliseconds passSleep_{10};
     RunParameters pending_;
     bool pendingSet_ = false;
+
+    // --- the problem's layout while a classical or FIR design changes it -------------
+    // A design step rewrites the problem's degrees, ranges and impulse response
+    // on the design thread; the response and coefficient getters (window
+    // thread) read them under a shared lock, so they see the old filter or the
+    // new one, never half of each. Taken alone, never with another lock.
+    mutable std::shared_mutex problemMutex_;
 
     // --- published figures, under figuresMutex_ (never taken before runMutex_) --------
     mutable std::mutex figuresMutex_;
