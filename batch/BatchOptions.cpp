@@ -18,12 +18,16 @@ std::string usageText() {
            "  --max-generations N      Z-plane design: stop after N generations (default 50000)\n"
            "  --time-limit SECONDS     stop after that wall time (default: none)\n"
            "  --quiet                  no progress lines\n"
+           "  --strict                 a successful design that the check between the samples\n"
+           "                           finds over a limit ends with exit status 1\n"
            "  --dry-run                load and check the task, print a summary, design nothing\n"
            "  --save-config FILE       write the loaded task as Save As would, before designing\n"
            "  --help                   this text\n"
            "\n"
-           "Exit status: 0 design successful; 1 the run ended without meeting the scheme;\n"
-           "2 the task cannot be run as given.\n";
+           "Exit status: 0 design successful; 1 the run ended without meeting the scheme\n"
+           "(with --strict also: over a limit between the samples); 2 the task cannot be run\n"
+           "as given (also: a value of the file had to be replaced) or the results file was\n"
+           "not written.\n";
 }
 
 std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
@@ -82,6 +86,8 @@ std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
             o.timeLimit = *t;
         } else if (a == "--quiet") {
             o.quiet = true;
+        } else if (a == "--strict") {
+            o.strict = true;
         } else if (a == "--dry-run") {
             o.dryRun = true;
         } else if (a == "--save-config") {

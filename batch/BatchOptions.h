@@ -15,6 +15,7 @@ struct BatchOptions {
     long maxGenerations = 50000;
     std::optional<double> timeLimit; // seconds
     bool quiet = false;
+    bool strict = false; // exit 1 when the check between the samples finds an excess
     bool dryRun = false;
     std::optional<std::string> saveConfig;
     bool help = false;

@@ -129,6 +129,20 @@ std::string summaryOf(DesignSession& s) {
     return o.str();
 }
 
+/// Reads every setting through the getter that checks it, so that a value
+/// out of range is replaced (and said so) before anything runs.
+void validateSettings(DesignSession& s) {
+    s.getNumDeg();
+    s.getDenomDeg();
+    s.getNZLinPair();
+    s.getNZPAllpPair();
+    s.getZeroRadiusRestrLow();
+    s.getZeroRadiusRestrHigh();
+    s.getPoleRadiusRestr();
+    s.getNP();
+    s.getNP2();
+}
+
 /// The checks Start makes, without starting: an empty text when the task can run.
 std::string checkTask(DesignSession& s) {
     if (std::string why = s.optimizer().refusalBeforePreparation(); !why.empty()) {
@@ -147,7 +161,26 @@ std::string checkTask(DesignSession& s) {
 
 int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
     DesignSession session(out, err);
-    if (!openDatabase(session, options.config)) {
+    // A value the loader or a setting's check had to replace is one the file
+    // did not ask for: the window goes on with the replacement, a script must
+    // not end with a success for a design that is not the one asked for.
+    std::vector<std::string> replaced;
+    const int listener =
+        session.console().addLineListener([&replaced](const std::string& line, LineKind kind) {
+            if (kind == LineKind::Warning) {
+                replaced.push_back(line);
+            }
+        });
+    const bool loaded = openDatabase(session, options.config);
+    if (loaded) {
+        validateSettings(session);
+    }
+    session.console().removeLineListener(listener);
+    if (loaded && !replaced.empty()) {
+        session.console().err("dovra-batch: the task cannot be run: " + replaced.front());
+        return kCannotRun;
+    }
+    if (!loaded) {
         // A task that did not load as written is not run: its numbers would
         // not be the ones in the file.
         session.console().err("dovra-batch: " + options.config +
@@ -233,6 +266,10 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     std::snprintf(buf, sizeof buf, "%.3f s, %.0f evaluations/s", seconds,
                   seconds > 0 ? snap.evaluation / seconds : 0.0);
     summary << buf;
+    const std::string between = session.betweenSamplesLine();
+    if (limitStatus.empty() && !between.empty()) {
+        summary << "; " << between;
+    }
     session.console().err(summary.str());
 
     if (!session.printOut().lastReportOk()) {
@@ -241,7 +278,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
         return kCannotRun;
     }
     if (limitStatus.empty() && status == kSuccessStatus) {
-        return kSuccess;
+        return options.strict && session.betweenSamplesExcess() ? kNotMet : kSuccess;
     }
     if (status == kInvalidScheme || snap.refused) {
         return kCannotRun;

@@ -1,5 +1,7 @@
 #include "DesignSession.h"
 
+#include "check/DenseCheck.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -288,6 +290,12 @@ void DesignSession::initProblem() {
 }
 
 bool DesignSession::start_Design() {
+    {
+        std::lock_guard lock(stateMutex_);
+        betweenSamples_.clear();
+        betweenSamplesExcess_ = false;
+        runNote_.clear();
+    }
     return optimizer_->optStart();
 }
 void DesignSession::pause_DE() {
@@ -298,7 +306,7 @@ void DesignSession::resume_DE() {
 }
 void DesignSession::stop_DE() {
     optimizer_->makeNotReady();
-    printOut_->printResult();
+    writeReport();
 }
 void DesignSession::idle() {
     optimizer_->optIdle();
@@ -327,7 +335,54 @@ void DesignSession::stop() {
     optimizer_->stop();
 }
 ProgressSnapshot DesignSession::snapshot() const {
-    return optimizer_->snapshot();
+    ProgressSnapshot snap = optimizer_->snapshot();
+    std::lock_guard lock(stateMutex_);
+    snap.note = runNote_;
+    return snap;
+}
+
+std::string DesignSession::betweenSamplesLine() const {
+    std::lock_guard lock(stateMutex_);
+    return betweenSamples_;
+}
+
+bool DesignSession::betweenSamplesExcess() const {
+    std::lock_guard lock(stateMutex_);
+    return betweenSamplesExcess_;
+}
+
+void DesignSession::checkSuccessBetweenSamples() {
+    {
+        std::lock_guard lock(stateMutex_);
+        betweenSamples_.clear();
+        betweenSamplesExcess_ = false;
+        runNote_.clear();
+    }
+    if (getStatus() != kDesignSuccessful) {
+        return;
+    }
+    // The run has ended: the problem's response functions read a design that
+    // no search step changes any more.
+    const ProgressSnapshot snap = optimizer_->snapshot();
+    const DenseCheckResult r = checkBetweenSamples(*this, snap.best, snap.offset);
+    const std::string line = denseCheckLine(r);
+    const bool excess = r.magnitude.found || r.groupDelay.found;
+    {
+        std::lock_guard lock(stateMutex_);
+        betweenSamples_ = line;
+        betweenSamplesExcess_ = excess;
+        runNote_ = line;
+    }
+    console_.out(line, excess ? LineKind::Warning : LineKind::Info);
+}
+
+void DesignSession::writeReport() {
+    if (printOut_->printResult()) {
+        return;
+    }
+    // The status says so, and the monitor shows it: the results are lost.
+    setStatus(getStatus() + kResultsNotWritten);
+    updateObservers();
 }
 
 void DesignSession::addObserver(SessionObserver* o) {
@@ -356,10 +411,11 @@ void DesignSession::done() {
         std::lock_guard lock(observersMutex_);
         copy = observers_;
     }
+    checkSuccessBetweenSamples();
     for (auto* o : copy) {
         o->done();
     }
-    printOut_->printResult();
+    writeReport();
 }
 
 } // namespace dovra

@@ -36,6 +36,11 @@ class SessionObserver {
     virtual void done() {}
 };
 
+/// Status texts of a run's end that the session itself gives.
+inline constexpr const char* kDesignSuccessful = "Design successful";
+/// Added to the status when the results file could not be written.
+inline constexpr const char* kResultsNotWritten = " (results file not written)";
+
 class DesignSession {
   public:
     explicit DesignSession(std::ostream& out = std::cout, std::ostream& err = std::cerr);
@@ -180,6 +185,10 @@ class DesignSession {
     void stop();
     /// The run figures and the status, taken whole.
     ProgressSnapshot snapshot() const;
+    /// After a "Design successful": the line of the check between the samples
+    /// (empty after any other end of a run), and whether it found an excess.
+    std::string betweenSamplesLine() const;
+    bool betweenSamplesExcess() const;
 
     // --- views -------------------------------------------------------------------------------
     void addObserver(SessionObserver* o);
@@ -191,6 +200,10 @@ class DesignSession {
 
   private:
     template <class T> double lookup(const T& table, int i, int element, const char* what);
+    /// A successful run's design on the dense grid; its line goes to the console.
+    void checkSuccessBetweenSamples();
+    /// Writes the results file; a failure is added to the status.
+    void writeReport();
 
     Console console_;
     MagConstraintsDataBase magUpper_;
@@ -209,6 +222,9 @@ class DesignSession {
     mutable std::mutex stateMutex_;
     std::string status_ = "O.k.";
     std::string state_ = "Idle";
+    std::string betweenSamples_;
+    bool betweenSamplesExcess_ = false;
+    std::string runNote_; // shown after the status by the monitor
 
     mutable std::mutex observersMutex_;
     std::vector<SessionObserver*> observers_;

@@ -45,6 +45,10 @@ struct ProgressSnapshot {
     /// The best filter of this moment as a response value, for plots and
     /// reports on any thread.
     FilterResponse bestFilter() const { return FilterResponse(best, layout, filter); }
+
+    /// What the session adds after the status once a run has ended (the check
+    /// between the samples); empty during a run.
+    std::string note;
 };
 
 } // namespace dovra

@@ -1,5 +1,7 @@
 #include "de/T_DEOptimizer.h"
 
+#include "check/SchemeCheck.h"
+
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -516,6 +518,9 @@ std::string T_DEOptimizer::refusalBeforePreparation() const {
             return tooManyRows(t.name, t.rows);
         }
     }
+    if (std::string why = schemeRefusal(screen_); !why.empty()) {
+        return why;
+    }
     if (currentProblem() == nullptr) {
         return kStatusNoProblem;
     }
@@ -526,13 +531,16 @@ bool T_DEOptimizer::optStart() {
     park();
     takeParameters();
     auto refuse = [this](const std::string& why) {
-        screen_.console().out(why);
+        screen_.console().out(why, LineKind::Error);
         screen_.setStatus(why);
         screen_.updateObservers();
         return false;
     };
     if (std::string why = refusalBeforePreparation(); !why.empty()) {
         return refuse(why);
+    }
+    for (const std::string& note : schemeNotes(screen_)) {
+        screen_.console().out(note, LineKind::Warning);
     }
     DEProblem* p = currentProblem();
     p->init_tolerance_scheme(screen_);

@@ -62,7 +62,8 @@ QStringList MonitorPanel::lines() const {
         QStringLiteral("Best cost     :  ") + fromStd(text::formatFloat(best)),
         QStringLiteral("State         :  ") + fromStd(activity_.getState()) +
             fromStd(ActivityPanel::phaseText(s.phase)),
-        QStringLiteral("DOVRA Info    :  ") + fromStd(s.status),
+        QStringLiteral("DOVRA Info    :  ") + fromStd(s.status) +
+            (s.note.empty() ? QString() : QStringLiteral("; ") + fromStd(s.note)),
     };
 }
 

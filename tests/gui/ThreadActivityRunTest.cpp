@@ -325,7 +325,9 @@ class ActivityRunTest : public QObject {
                                       QStringLiteral("Evaluations   :  %1").arg(end.evaluation),
                                       QStringLiteral("Best cost     :  0.0"),
                                       QStringLiteral("State         :  Ready "),
-                                      QStringLiteral("DOVRA Info    :  Design successful")};
+                                      QStringLiteral("DOVRA Info    :  Design successful; ") +
+                                          qs(s.session().betweenSamplesLine())};
+        QVERIFY(s.session().betweenSamplesLine().rfind("checked between the samples: ", 0) == 0);
         QCOMPARE(m.paintedLines(), expected);
         // Each line left blue text in its own band of the image, and nothing
         // was painted below the last one.
@@ -450,6 +452,28 @@ class ActivityRunTest : public QObject {
         expectControls(s, "Start", "Pause", false, true, "Ready");
         QCOMPARE(qs(s.getStatus()), QStringLiteral("Design method not available yet"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(results), 30000);
+    }
+
+    // A results file that cannot be written: the monitor's Info line and the
+    // message line say so.
+    void unwrittenResultsAreShown() {
+        DovraScreen s(out_, err_);
+        load(s, "lowpass.cfg", QStringLiteral("/dev/full"));
+        nextToReady(s);
+        ActivityPanel& a = s.activityPanel();
+        click(a.startButton());
+        QTRY_VERIFY_WITH_TIMEOUT(s.get_state() == "Ready", kRunTimeoutMs);
+        QVERIFY(s.session().optimizer().waitForIdle(std::chrono::seconds(30)));
+        QTRY_COMPARE(qs(s.getStatus()),
+                     QStringLiteral("Design successful (results file not written)"));
+        MonitorPanel& m = *a.monitor();
+        QTRY_VERIFY(m.paintedLines().value(5).startsWith(
+            QStringLiteral("DOVRA Info    :  Design successful (results file not written); "
+                           "checked between the samples: ")));
+        QTRY_COMPARE(s.messageLine()->text(),
+                     QStringLiteral("Results file not written: /dev/full (cannot write: No space "
+                                    "left on device)"));
+        QVERIFY(s.messageIsError());
     }
 };
 

@@ -31,8 +31,8 @@ std::string readAll(const fs::path& p) {
 }
 
 std::string masked(const std::string& console) {
-    static const std::regex times(R"(, [0-9.]+ s, [0-9]+ evaluations/s\n)");
-    return std::regex_replace(console, times, ", T s, R evaluations/s\n");
+    static const std::regex times(R"(, [0-9.]+ s, [0-9]+ evaluations/s(;[^\n]*)?\n)");
+    return std::regex_replace(console, times, ", T s, R evaluations/s$1\n");
 }
 
 struct Scratch {

@@ -46,6 +46,7 @@ class RunStart : public ::testing::Test {
 };
 
 TEST_F(RunStart, PreparesTheProblemInOrderResetsTheFiguresAndSetsReady) {
+    addRows(session.magUpper(), 2); // a scheme with something to meet
     session.setNP(12);
     session.setNP2(24);
     session.setRefreshRate(2);
@@ -136,6 +137,7 @@ TEST_F(RunStart, AcceptsAHundredRows) {
 }
 
 TEST_F(RunStart, RefusesARealizationBeyondTheCapacities) {
+    addRows(session.magUpper(), 2); // a scheme with something to meet
     problem->capacityText = "Realization too large: 481 parameters (at most 480)";
     EXPECT_FALSE(session.start_Design());
     EXPECT_EQ(session.getStatus(), *problem->capacityText);
@@ -147,6 +149,7 @@ TEST_F(RunStart, RefusesARealizationBeyondTheCapacities) {
 }
 
 TEST_F(RunStart, RefusesWithoutAProblem) {
+    addRows(session.magUpper(), 2); // a scheme with something to meet
     session.optimizer().setProblem(0, nullptr);
     EXPECT_FALSE(session.start_Design());
     EXPECT_EQ(session.getStatus(), "No filter problem available for this design");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -94,11 +96,19 @@ class ThreadRun : public ::testing::Test {
     std::filesystem::path results;
 
     void SetUp() override {
-        results = std::filesystem::temp_directory_path() /
-                  ("dovra-thread-test-" +
-                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out");
+        // A parameterised test's name holds a '/', which is no folder here.
+        std::string name = "dovra-thread-test-" +
+                           std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out";
+        std::replace(name.begin(), name.end(), '/', '_');
+        results = std::filesystem::temp_directory_path() / name;
         session.setResultsFileName(results.string());
+        // A scheme with something to meet: an empty one is refused at Start.
+        for (const char* w : {"0.0", "0.5"}) {
+            auto row = session.magUpper().newRecord();
+            row.setOmegaAndLimit(w, "1.0");
+            session.magUpper().addRecord(row);
+        }
         auto p = std::make_unique<ScriptedProblem>();
         problem = p.get();
         session.optimizer().setProblem(0, std::move(p));

@@ -13,7 +13,7 @@ examples="$here/../../../examples"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-mask() { sed -E 's/, [0-9.]+ s, [0-9]+ evaluations\/s$/, T s, R evaluations\/s/'; }
+mask() { sed -E 's/, [0-9.]+ s, [0-9]+ evaluations\/s(;.*)?$/, T s, R evaluations\/s\1/'; }
 
 for task in "$examples"/*.cfg; do
     name=$(basename "$task" .cfg)
