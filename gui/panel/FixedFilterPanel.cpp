@@ -1,5 +1,7 @@
 #include "panel/FixedFilterPanel.h"
 
+#include "plot/PrefilterGraphs.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
@@ -68,6 +70,40 @@ FixedFilterPanel::FixedFilterPanel(DovraScreen& screen, FixedFilterDataBase& num
     connect(gdBox_, &QCheckBox::clicked, this, [this] { toggleGroupDelayPlot(); });
     reshow();
     updateList();
+}
+
+FixedFilterPanel::~FixedFilterPanel() = default;
+
+void FixedFilterPanel::showMagnitudePlotWindow() {
+    magWindow_.open(*this, screen_.session());
+}
+
+void FixedFilterPanel::showGroupDelayPlotWindow() {
+    gdWindow_.open(*this, screen_.session());
+}
+
+void FixedFilterPanel::disposeMagnitudePlotWindow() {
+    magWindow_.dispose();
+}
+
+void FixedFilterPanel::refreshMagnitudePlotWindow() {
+    magWindow_.refresh();
+}
+
+void FixedFilterPanel::initMagnitudePlotWindow() {
+    magWindow_.restart();
+}
+
+void FixedFilterPanel::disposeGroupDelayPlotWindow() {
+    gdWindow_.dispose();
+}
+
+void FixedFilterPanel::refreshGroupDelayPlotWindow() {
+    gdWindow_.refresh();
+}
+
+void FixedFilterPanel::initGroupDelayPlotWindow() {
+    gdWindow_.restart();
 }
 
 void FixedFilterPanel::notify_of_state() {

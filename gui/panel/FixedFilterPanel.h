@@ -5,6 +5,7 @@
 
 #include "data/Tables.h"
 #include "panel/TablePage.h"
+#include "screen/PlotScreens.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -36,6 +37,7 @@ class FixedFilterPanel : public TablePage {
   public:
     FixedFilterPanel(DovraScreen& screen, FixedFilterDataBase& numerator,
                      FixedFilterDataBase& denominator);
+    ~FixedFilterPanel() override;
 
     void notify_of_state() override;
 
@@ -60,6 +62,8 @@ class FixedFilterPanel : public TablePage {
     void deleteGdScreen();
     bool magnitudePlotShown() const { return magShown_; }
     bool groupDelayPlotShown() const { return gdShown_; }
+    FfMagPlotScreen* magnitudePlotWindow() const { return magWindow_.get(); }
+    FfGdPlotScreen* groupDelayPlotWindow() const { return gdWindow_.get(); }
 
     FixedFilterDataBase& currentTable() const { return *current_; }
     QRadioButton* numeratorButton() const { return numeratorRadio_; }
@@ -83,16 +87,16 @@ class FixedFilterPanel : public TablePage {
     void toggleMagnitudePlot();
     void toggleGroupDelayPlot();
 
-    // Hooks of the two prefilter plot windows, which are not built yet:
-    // until they are, the check boxes only keep the page's flags.
-    void showMagnitudePlotWindow() {}
-    void disposeMagnitudePlotWindow() {}
-    void refreshMagnitudePlotWindow() {}
-    void initMagnitudePlotWindow() {}
-    void showGroupDelayPlotWindow() {}
-    void disposeGroupDelayPlotWindow() {}
-    void refreshGroupDelayPlotWindow() {}
-    void initGroupDelayPlotWindow() {}
+    // The two prefilter plot windows: open, dispose of, redraw (refreshImage)
+    // and start afresh (setInitFlag(1)).
+    void showMagnitudePlotWindow();
+    void disposeMagnitudePlotWindow();
+    void refreshMagnitudePlotWindow();
+    void initMagnitudePlotWindow();
+    void showGroupDelayPlotWindow();
+    void disposeGroupDelayPlotWindow();
+    void refreshGroupDelayPlotWindow();
+    void initGroupDelayPlotWindow();
 
     FixedFilterDataBase& numerator_;
     FixedFilterDataBase& denominator_;
@@ -105,6 +109,8 @@ class FixedFilterPanel : public TablePage {
     QCheckBox* gdBox_;
     bool magShown_ = false;
     bool gdShown_ = false;
+    PlotWindowSlot<FfMagPlotScreen> magWindow_;
+    PlotWindowSlot<FfGdPlotScreen> gdWindow_;
 };
 
 } // namespace dovra::gui

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 
+#include "plot/ToleranceGraphs.h"
 #include "screen/DovraScreen.h"
 
 namespace dovra::gui {
@@ -38,6 +39,18 @@ bool GroupDelayPanel::getFreezingStateOfGdConstraints() const {
 
 void GroupDelayPanel::setFreezingStateOfGdConstraints(bool on) {
     screen_.session().setFreezingStateOfGdConstraints(on);
+}
+
+void GroupDelayPanel::showTolerancePlotWindow() {
+    plotWindow_.open(*this, screen_.session());
+}
+
+void GroupDelayPanel::disposeTolerancePlotWindow() {
+    plotWindow_.dispose();
+}
+
+void GroupDelayPanel::refreshTolerancePlotWindow() {
+    plotWindow_.refresh();
 }
 
 } // namespace dovra::gui

@@ -5,6 +5,7 @@
 
 #include "data/Tables.h"
 #include "panel/TablePage.h"
+#include "screen/PlotScreens.h"
 
 class QCheckBox;
 
@@ -31,6 +32,7 @@ class GroupDelayPanel
 
     /// The plot window was closed by the user.
     void deleteGdTsScreen() { plotWindowClosed(); }
+    GdTsPlotScreen* plotWindow() const { return plotWindow_.get(); }
 
     /// The freeze flag, kept by the session's group-delay settings.
     bool getFreezingStateOfGdConstraints() const;
@@ -39,8 +41,14 @@ class GroupDelayPanel
 
     QCheckBox* freezeBox() const { return freezeBox_; }
 
+  protected:
+    void showTolerancePlotWindow() override;
+    void disposeTolerancePlotWindow() override;
+    void refreshTolerancePlotWindow() override;
+
   private:
     QCheckBox* freezeBox_;
+    PlotWindowSlot<GdTsPlotScreen> plotWindow_;
 };
 
 } // namespace dovra::gui

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "plot/ToleranceGraphs.h"
 #include "screen/DovraScreen.h"
 #include "text/NumberText.h"
 
@@ -74,6 +75,20 @@ void MagnitudePanel::convert(bool toLog) {
     converterValue_ = value;
     converterMode_ = wanted;
     converterField_->setText(qs(text::formatDouble(value)));
+}
+
+void MagnitudePanel::showTolerancePlotWindow() {
+    plotWindow_.open(*this, screen_.session());
+}
+
+MagnitudePanel::~MagnitudePanel() = default;
+
+void MagnitudePanel::disposeTolerancePlotWindow() {
+    plotWindow_.dispose();
+}
+
+void MagnitudePanel::refreshTolerancePlotWindow() {
+    plotWindow_.refresh();
 }
 
 } // namespace dovra::gui

@@ -7,6 +7,7 @@
 
 #include "data/Tables.h"
 #include "panel/TablePage.h"
+#include "screen/PlotScreens.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -30,9 +31,11 @@ class MagnitudePanel
   public:
     MagnitudePanel(DovraScreen& screen, MagConstraintsDataBase& upper,
                    MagConstraintsDataBase& lower);
+    ~MagnitudePanel() override;
 
     /// The plot window was closed by the user.
     void deleteMagTsScreen() { plotWindowClosed(); }
+    MagTsPlotScreen* plotWindow() const { return plotWindow_.get(); }
 
     /// "x" (the field holds a linear value) or "logx" (decibels).
     const std::string& converterMode() const { return converterMode_; }
@@ -40,6 +43,11 @@ class MagnitudePanel
     QLineEdit* converterField() const { return converterField_; }
     QRadioButton* linearButton() const { return linearRadio_; }
     QRadioButton* decibelButton() const { return decibelRadio_; }
+
+  protected:
+    void showTolerancePlotWindow() override;
+    void disposeTolerancePlotWindow() override;
+    void refreshTolerancePlotWindow() override;
 
   private:
     /// A click on "x" (toLog false) or "20*log10(x)" (toLog true).
@@ -50,6 +58,7 @@ class MagnitudePanel
     QRadioButton* decibelRadio_;
     std::string converterMode_ = "x";
     double converterValue_ = 0.0;
+    PlotWindowSlot<MagTsPlotScreen> plotWindow_;
 };
 
 } // namespace dovra::gui

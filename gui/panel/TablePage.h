@@ -251,8 +251,7 @@ template <class Table, class ListCard, class EditCard> class ConstraintPage : pu
         plotBox_->setChecked(false);
     }
 
-    // Hooks of the tolerance scheme plot window, which is not built yet:
-    // until it is, "Tolerance Scheme Plot" only keeps the page's flag.
+    // The tolerance scheme plot window of the page: open, dispose of, redraw.
     virtual void showTolerancePlotWindow() {}
     virtual void disposeTolerancePlotWindow() {}
     virtual void refreshTolerancePlotWindow() {}

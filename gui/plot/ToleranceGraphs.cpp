@@ -1,0 +1,29 @@
+#include "plot/ToleranceGraphs.h"
+
+namespace dovra::gui {
+
+ToleranceSchemeGraph::ToleranceSchemeGraph(DesignSession& session, int width, int height,
+                                           double yMin, double yMax)
+    : PlotGraph(session, width, height) {
+    setXRange(0.0, 0.5);
+    setYRange(yMin, yMax);
+}
+
+void ToleranceSchemeGraph::refreshImage() {
+    init();
+    plotTolerance();
+    drawPlot(true);
+}
+
+void ToleranceSchemeGraph::paint() {
+    if (initFlag_ == 1) {
+        refreshImage();
+        initFlag_ = 0;
+    }
+    if (reshaped()) {
+        drawPlot(true);
+        clearReshaped();
+    }
+}
+
+} // namespace dovra::gui
