@@ -3,11 +3,15 @@
 #include <QCloseEvent>
 #include <QMetaObject>
 
+#include "panel/ActivityPanel.h"
 #include "panel/FixedFilterPanel.h"
 #include "panel/GroupDelayPanel.h"
 #include "panel/MagnitudePanel.h"
+#include "plot/AnimatedGraphs.h"
 #include "plot/PrefilterGraphs.h"
+#include "plot/SnapshotFrame.h"
 #include "plot/ToleranceGraphs.h"
+#include "plot/ZeroPolePlotGraph.h"
 
 namespace dovra::gui {
 
@@ -78,6 +82,35 @@ FfGdPlotScreen::FfGdPlotScreen(FixedFilterPanel& owner, DesignSession& session)
 
 FfGdPlotGraph& FfGdPlotScreen::graph() const {
     return static_cast<FfGdPlotGraph&>(plotGraph());
+}
+
+MagTsAnimatedPlotScreen::MagTsAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session)
+    : PlotScreen(QStringLiteral("Magnitude Plot"), &owner,
+                 [&owner] { owner.deleteMagTsScreen(); }) {
+    place(new MagAnimatedLimitPlotGraph(session, snapshotFrameSource(session), width(), height()));
+}
+
+MagAnimatedLimitPlotGraph& MagTsAnimatedPlotScreen::graph() const {
+    return static_cast<MagAnimatedLimitPlotGraph&>(plotGraph());
+}
+
+GdAnimatedPlotScreen::GdAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session)
+    : PlotScreen(QStringLiteral("Group Delay Plot"), &owner, [&owner] { owner.deleteGdScreen(); }) {
+    place(new AnimatedGdPlotGraph(session, snapshotFrameSource(session), width(), height()));
+}
+
+AnimatedGdPlotGraph& GdAnimatedPlotScreen::graph() const {
+    return static_cast<AnimatedGdPlotGraph&>(plotGraph());
+}
+
+ZpAnimatedPlotScreen::ZpAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session)
+    : PlotScreen(QStringLiteral("Pole Zero Plot (no quant.)"), &owner,
+                 [&owner] { owner.deleteZpScreen(); }) {
+    place(new ZeroPolePlotGraph(session, snapshotFrameSource(session), width(), height()));
+}
+
+ZeroPolePlotGraph& ZpAnimatedPlotScreen::graph() const {
+    return static_cast<ZeroPolePlotGraph&>(plotGraph());
 }
 
 } // namespace dovra::gui

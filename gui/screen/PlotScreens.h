@@ -24,6 +24,10 @@ class FfGdPlotGraph;
 class MagnitudePanel;
 class GroupDelayPanel;
 class FixedFilterPanel;
+class ActivityPanel;
+class MagAnimatedLimitPlotGraph;
+class AnimatedGdPlotGraph;
+class ZeroPolePlotGraph;
 
 class PlotScreen : public Screen {
   public:
@@ -105,6 +109,27 @@ class FfGdPlotScreen : public PlotScreen {
   public:
     FfGdPlotScreen(FixedFilterPanel& owner, DesignSession& session);
     FfGdPlotGraph& graph() const;
+};
+
+// The animated windows of the activity page take their frames from the
+// session's progress snapshot.
+
+class MagTsAnimatedPlotScreen : public PlotScreen {
+  public:
+    MagTsAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session);
+    MagAnimatedLimitPlotGraph& graph() const;
+};
+
+class GdAnimatedPlotScreen : public PlotScreen {
+  public:
+    GdAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session);
+    AnimatedGdPlotGraph& graph() const;
+};
+
+class ZpAnimatedPlotScreen : public PlotScreen {
+  public:
+    ZpAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session);
+    ZeroPolePlotGraph& graph() const;
 };
 
 } // namespace dovra::gui
