@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "panel/MonitorPanel.h"
+#include "plot/AnimatedGraphs.h"
+#include "plot/ZeroPolePlotGraph.h"
 #include "screen/DovraScreen.h"
 
 namespace dovra::gui {
@@ -75,6 +77,10 @@ ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
 
 ActivityPanel::~ActivityPanel() {
     screen_.session().activity().setListener({});
+    // The windows go before the page they call back.
+    magWindow_.dispose();
+    zpWindow_.dispose();
+    gdWindow_.dispose();
 }
 
 void ActivityPanel::notify_of_state() {
@@ -224,9 +230,56 @@ void ActivityPanel::deletePlotWindow(PlotWindow w) {
     s.box->setChecked(false);
 }
 
-void ActivityPanel::openPlotWindow(PlotWindow) {}
-void ActivityPanel::closePlotWindow(PlotWindow) {}
-void ActivityPanel::restartPlotWindow(PlotWindow) {}
-void ActivityPanel::refreshPlotWindow(PlotWindow) {}
+void ActivityPanel::openPlotWindow(PlotWindow w) {
+    switch (w) {
+    case PlotWindow::Magnitude:
+        magWindow_.open(*this, screen_.session());
+        break;
+    case PlotWindow::ZeroesAndPoles:
+        zpWindow_.open(*this, screen_.session());
+        break;
+    case PlotWindow::GroupDelay:
+        gdWindow_.open(*this, screen_.session());
+        break;
+    }
+}
+
+PlotScreen* ActivityPanel::plotWindow(PlotWindow w) const {
+    switch (w) {
+    case PlotWindow::Magnitude:
+        return magWindow_.get();
+    case PlotWindow::ZeroesAndPoles:
+        return zpWindow_.get();
+    case PlotWindow::GroupDelay:
+        return gdWindow_.get();
+    }
+    return nullptr;
+}
+
+void ActivityPanel::closePlotWindow(PlotWindow w) {
+    switch (w) {
+    case PlotWindow::Magnitude:
+        magWindow_.dispose();
+        break;
+    case PlotWindow::ZeroesAndPoles:
+        zpWindow_.dispose();
+        break;
+    case PlotWindow::GroupDelay:
+        gdWindow_.dispose();
+        break;
+    }
+}
+
+void ActivityPanel::restartPlotWindow(PlotWindow w) {
+    if (PlotScreen* s = plotWindow(w)) {
+        s->setInitFlag(1);
+    }
+}
+
+void ActivityPanel::refreshPlotWindow(PlotWindow w) {
+    if (PlotScreen* s = plotWindow(w)) {
+        s->refreshImage();
+    }
+}
 
 } // namespace dovra::gui

@@ -11,6 +11,7 @@
 
 #include "de/ProgressSnapshot.h"
 #include "panel/MyPanel.h"
+#include "screen/PlotScreens.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -63,6 +64,8 @@ class ActivityPanel : public MyPanel {
     void deleteZpScreen() { deletePlotWindow(PlotWindow::ZeroesAndPoles); }
     void deleteGdScreen() { deletePlotWindow(PlotWindow::GroupDelay); }
     bool plotWindowShown(PlotWindow w) const { return plot(w).shown; }
+    /// The window shown for a switch, none when it is off.
+    PlotScreen* plotWindow(PlotWindow w) const;
 
     QPushButton* startButton() const { return start_; }
     QPushButton* pauseButton() const { return pause_; }
@@ -84,12 +87,10 @@ class ActivityPanel : public MyPanel {
     void togglePlotWindow(PlotWindow w);
     void deletePlotWindow(PlotWindow w);
 
-    // Hooks for the animated plot windows, which are not built yet: until
-    // they exist, a switch keeps only its shown flag. openPlotWindow creates
-    // the window (given this page and the main window), sizes it to its
-    // preferred size and shows it; closePlotWindow disposes of it;
-    // restartPlotWindow is its setInitFlag(1); refreshPlotWindow its
-    // refreshImage().
+    // The animated plot windows: openPlotWindow creates one (given this
+    // page and the session), sizes it to its preferred size and shows it;
+    // closePlotWindow disposes of it; restartPlotWindow is its
+    // setInitFlag(1); refreshPlotWindow its refreshImage().
     void openPlotWindow(PlotWindow w);
     void closePlotWindow(PlotWindow w);
     void restartPlotWindow(PlotWindow w);
@@ -102,6 +103,9 @@ class ActivityPanel : public MyPanel {
     QLineEdit* refresh_;
     MonitorPanel* monitor_;
     std::array<PlotSwitch, 3> plots_{};
+    PlotWindowSlot<MagTsAnimatedPlotScreen> magWindow_;
+    PlotWindowSlot<ZpAnimatedPlotScreen> zpWindow_;
+    PlotWindowSlot<GdAnimatedPlotScreen> gdWindow_;
 };
 
 } // namespace dovra::gui

@@ -3,22 +3,13 @@
 #include <cmath>
 
 #include "DesignSession.h"
+#include "plot/SnapshotFrame.h"
 
 namespace dovra::gui {
 
 namespace {
 
 constexpr int kResponse = 2;
-
-std::vector<double> coefficients(DesignSession& session, const FixedFilterDataBase& table) {
-    std::vector<double> c;
-    const int n = session.getFfDbSize(table);
-    c.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        c.push_back(session.getFfDbCoeffi(table, i));
-    }
-    return c;
-}
 
 } // namespace
 
@@ -39,9 +30,10 @@ double FfMagPlotGraph::binFrequency(int k) {
 }
 
 void FfMagPlotGraph::getFilterData() {
-    lists_ = readPrefilter(coefficients(session_, session_.ffNumerator()),
-                           coefficients(session_, session_.ffDenominator()), kTransformSize,
-                           [this](const std::string& l) { session_.console().out(l); });
+    lists_ =
+        readPrefilter(prefilterCoefficients(session_, session_.ffNumerator()),
+                      prefilterCoefficients(session_, session_.ffDenominator()), kTransformSize,
+                      [this](const std::string& l) { session_.console().out(l); });
     magnitude_ = prefilterMagnitude(lists_, kTransformSize, kTransformLog2);
 }
 
@@ -92,9 +84,10 @@ double FfGdPlotGraph::pointFrequency(int i) {
 }
 
 void FfGdPlotGraph::getFilterData_gd() {
-    lists_ = readPrefilter(coefficients(session_, session_.ffNumerator()),
-                           coefficients(session_, session_.ffDenominator()), kCoefficientLimit,
-                           [this](const std::string& l) { session_.console().out(l); });
+    lists_ =
+        readPrefilter(prefilterCoefficients(session_, session_.ffNumerator()),
+                      prefilterCoefficients(session_, session_.ffDenominator()), kCoefficientLimit,
+                      [this](const std::string& l) { session_.console().out(l); });
 }
 
 double FfGdPlotGraph::groupDelayAt(double w) const {

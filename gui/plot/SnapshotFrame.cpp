@@ -3,37 +3,37 @@
 #include <memory>
 
 #include "DesignSession.h"
+#include "problem/FilterResponse.h"
 
 namespace dovra::gui {
 
-ResponseFrame snapshotFrame(const DesignSession& session) {
+std::vector<double> prefilterCoefficients(DesignSession& session,
+                                          const FixedFilterDataBase& table) {
+    std::vector<double> c;
+    const int n = session.getFfDbSize(table);
+    c.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        c.push_back(session.getFfDbCoeffi(table, i));
+    }
+    return c;
+}
+
+ResponseFrame snapshotFrame(DesignSession& session) {
+    // One snapshot: the vector, its layout and the run's fixed settings
+    // belong together, and the response value owns its coefficients, so
+    // nothing the design thread writes is read.
     const ProgressSnapshot snap = session.snapshot();
     ResponseFrame f;
     f.best = snap.best;
     f.offset = snap.offset;
-    f.layout = session.getPZparameters();
-    struct Filter {
-        Coefficients a{};
-        Coefficients b{};
-        int na = 0;
-        int nb = 0;
-    };
-    auto filter = std::make_shared<Filter>();
-    filter->a = session.coeffi_a(f.best, session.getQuant(), session.getStructId());
-    filter->b = session.coeffi_b(f.best, session.getQuant(), session.getStructId());
-    filter->na = session.get_a_degree();
-    filter->nb = session.get_b_degree();
-    const DesignSession* s = &session;
-    f.magnitude = [s, filter](double w) {
-        return s->amag_ab(filter->a, filter->b, filter->na, filter->nb, w) * s->amag_ff(w);
-    };
-    f.groupDelay = [s, filter](double w) {
-        return s->gdel_ab(filter->a, filter->b, filter->na, filter->nb, w) + s->gdel_ff(w);
-    };
+    f.layout = snap.layout;
+    auto filter = std::make_shared<const FilterResponse>(snap.bestFilter());
+    f.magnitude = [filter](double w) { return filter->amag(w) * filter->amag_ff(w); };
+    f.groupDelay = [filter](double w) { return filter->gdel(w) + filter->gdel_ff(w); };
     return f;
 }
 
-FrameSource snapshotFrameSource(const DesignSession& session) {
+FrameSource snapshotFrameSource(DesignSession& session) {
     return [&session] { return snapshotFrame(session); };
 }
 
