@@ -361,10 +361,13 @@ void DesignSession::checkSuccessBetweenSamples() {
     if (getStatus() != kDesignSuccessful) {
         return;
     }
-    // The run has ended: the problem's response functions read a design that
-    // no search step changes any more.
+    // The best filter of the run's end, as the plots draw it.
     const ProgressSnapshot snap = optimizer_->snapshot();
-    const DenseCheckResult r = checkBetweenSamples(*this, snap.best, snap.offset);
+    if (!snap.filter) {
+        return;
+    }
+    const DenseCheckResult r =
+        checkBetweenSamples(limitTablesOf(*this), snap.offset, snap.bestFilter());
     const std::string line = denseCheckLine(r);
     const bool excess = r.magnitude.found || r.groupDelay.found;
     {

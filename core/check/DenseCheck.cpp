@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "DesignSession.h"
+#include "problem/FilterResponse.h"
 #include "problem/Types.h"
 #include "text/NumberText.h"
 
@@ -72,11 +73,12 @@ LimitTables limitTablesOf(DesignSession& s) {
     return {rowsOf(s.magUpper()), rowsOf(s.magLower()), rowsOf(s.gdUpper()), rowsOf(s.gdLower())};
 }
 
-DenseCheckResult checkBetweenSamples(DesignSession& s, std::span<const double> x, double gdOffset) {
+DenseCheckResult checkBetweenSamples(const LimitTables& tables, double gdOffset,
+                                     const FilterResponse& filter) {
     const double scale = 20.0 / std::log(10.0);
-    auto level = [&](double w) { return scale * std::log(s.amag(x, w) * s.amag_ff(w)); };
-    auto delay = [&](double w) { return s.gdel(x, w) + s.gdel_ff(w); };
-    return checkBetweenSamples(limitTablesOf(s), gdOffset, level, delay);
+    auto level = [&](double w) { return scale * std::log(filter.amag(w) * filter.amag_ff(w)); };
+    auto delay = [&](double w) { return filter.gdel(w) + filter.gdel_ff(w); };
+    return checkBetweenSamples(tables, gdOffset, level, delay);
 }
 
 std::string denseCheckLine(const DenseCheckResult& r) {

@@ -7,13 +7,13 @@
 // draw, and the worst excess over the limits is reported.
 
 #include <functional>
-#include <span>
 #include <string>
 #include <vector>
 
 namespace dovra {
 
 class DesignSession;
+class FilterResponse;
 
 /// One row of a limit table: normalized frequency and limit (dB or samples).
 struct LimitRow {
@@ -51,10 +51,10 @@ DenseCheckResult checkBetweenSamples(const LimitTables& tables, double gdOffset,
                                      const std::function<double(double)>& levelDb,
                                      const std::function<double(double)>& delay);
 
-/// The design x of the session's current problem against the session's four
-/// constraint tables, through the session's response functions (amag, amag_ff,
-/// gdel, gdel_ff). Entries that are not numbers are skipped.
-DenseCheckResult checkBetweenSamples(DesignSession& s, std::span<const double> x, double gdOffset);
+/// A filter of a run (with its prefilter) against limit tables, through the
+/// response value the plots draw.
+DenseCheckResult checkBetweenSamples(const LimitTables& tables, double gdOffset,
+                                     const FilterResponse& filter);
 
 /// The four constraint tables of the session as numbers.
 LimitTables limitTablesOf(DesignSession& s);
