@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -142,11 +143,36 @@ int main(int argc, char** argv) {
     next(screen);
     ok &= save(screen, dir, QStringLiteral("7-activity"));
 
-    // One run of the sample task, so the monitor shows its figures.
+    // One run of the sample task, so the monitor shows its figures, with the
+    // three animated plot windows open: each taken during and after the run.
+    using PlotWindow = dovra::gui::ActivityPanel::PlotWindow;
+    const std::array<std::pair<PlotWindow, const char*>, 3> plots = {
+        {{PlotWindow::Magnitude, "8-magnitude"},
+         {PlotWindow::ZeroesAndPoles, "8-pole-zero"},
+         {PlotWindow::GroupDelay, "8-group-delay"}}};
+    auto savePlots = [&](const char* when) {
+        for (auto [w, name] : plots) {
+            if (QWidget* window = screen.activityPanel().plotWindow(w)) {
+                ok &= save(*window, dir, QString::fromLatin1(name) + QLatin1String(when));
+            }
+        }
+    };
+    for (auto [w, name] : plots) {
+        clickBox(screen.activityPanel().plotBox(w));
+    }
     if (QPushButton* start = screen.activityPanel().startButton()) {
         QTest::mouseClick(start, Qt::LeftButton);
+        QElapsedTimer running;
+        running.start();
+        while (screen.get_state() != "Ready" && screen.session().snapshot().generation < 20 &&
+               running.elapsed() < 20000) {
+            QTest::qWait(1);
+        }
+        savePlots("-running");
         if (waitForState(screen, "Ready", 60000)) {
             ok &= save(screen, dir, QStringLiteral("7-activity-done"));
+            screen.activityPanel().updateMonitor();
+            savePlots("-done");
         } else {
             std::fprintf(stderr, "dovra-screenshots: the sample run did not end in time\n");
             // The start button reads "Stop" during a run.
