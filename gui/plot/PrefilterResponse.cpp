@@ -1,5 +1,7 @@
 #include "plot/PrefilterResponse.h"
 
+#include "problem/Response.h"
+
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -146,38 +148,11 @@ std::vector<double> prefilterMagnitude(const PrefilterLists& lists, int n, int m
     return r;
 }
 
-namespace {
-
-double polynomialDelay(const std::vector<double>& c, int degree, double theta, double floor) {
-    if (degree < 1) {
-        return 0.0;
-    }
-    double re = c[0];
-    double im = 0.0;
-    double dre = 0.0;
-    double dim = 0.0;
-    for (int i = degree; i >= 1; --i) {
-        const double ci = c[static_cast<std::size_t>(i)];
-        const double cs = std::cos(i * theta);
-        const double sn = std::sin(i * theta);
-        re += ci * cs;
-        im += ci * sn;
-        dre -= i * ci * sn;
-        dim += i * ci * cs;
-    }
-    double mag2 = re * re + im * im;
-    if (mag2 < floor) {
-        mag2 = floor;
-    }
-    return (re * dim - im * dre) / mag2;
-}
-
-} // namespace
-
 double gdel_ab(const std::vector<double>& a, const std::vector<double>& b, int aDegree, int bDegree,
                double w) {
-    const double theta = 2.0 * std::numbers::pi * w;
-    return polynomialDelay(a, aDegree, theta, 1e-12) - polynomialDelay(b, bDegree, theta, 1e-24);
+    int usedNa = 0;
+    int usedNb = 0;
+    return response::groupDelay(a, b, aDegree, bDegree, w, usedNa, usedNb);
 }
 
 } // namespace dovra::gui

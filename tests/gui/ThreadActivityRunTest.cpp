@@ -25,6 +25,7 @@
 #include <sstream>
 #include <vector>
 
+#include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
 
 #include "de/T_DEOptimizer.h"
@@ -90,22 +91,6 @@ void screenshot(QWidget& w, const char* name) {
     if (!dir.isEmpty()) {
         w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
     }
-}
-
-// The delay from posting a call to the window thread until its event loop
-// runs it, in milliseconds.
-double postedCallDelayMs() {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    double delay = -1.0;
-    clock.start();
-    QTimer::singleShot(0, &loop, [&] {
-        delay = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        loop.quit();
-    });
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return delay;
 }
 
 } // namespace
@@ -364,7 +349,7 @@ class ActivityRunTest : public QObject {
         std::vector<double> delays;
         const int firstGeneration = s.getGeneration();
         for (int i = 0; i < 40; ++i) {
-            delays.push_back(postedCallDelayMs());
+            delays.push_back(dovra::test::postedCallDelayMs());
             QTest::qWait(10);
         }
         QVERIFY(s.getGeneration() > firstGeneration);

@@ -16,6 +16,7 @@
 
 #include "DesignSession.h"
 #include "de/T_DEOptimizer.h"
+#include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
 #include "panel/ActivityPanel.h"
 #include "panel/StartupPanel.h"
@@ -27,24 +28,6 @@
 using namespace dovra;
 using namespace dovra::gui;
 using PlotWindow = ActivityPanel::PlotWindow;
-
-namespace {
-
-double postedCallDelayMs() {
-    QEventLoop loop;
-    QElapsedTimer clock;
-    double delay = -1.0;
-    clock.start();
-    QTimer::singleShot(0, &loop, [&] {
-        delay = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        loop.quit();
-    });
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return delay;
-}
-
-} // namespace
 
 class ThreadPlotWindowsTest : public QObject {
     Q_OBJECT
@@ -88,7 +71,7 @@ class ThreadPlotWindowsTest : public QObject {
         clock.start();
         while (s.get_state() != "Ready" && clock.elapsed() < 60000) {
             QTest::qWait(5);
-            delays.push_back(postedCallDelayMs());
+            delays.push_back(dovra::test::postedCallDelayMs());
         }
         if (s.get_state() != "Ready") {
             QTest::mouseClick(a.startButton(), Qt::LeftButton);
