@@ -30,6 +30,7 @@ const char* const kPrefilterHeader =
 const char* const kTooManyA = "Number of entries for a > ";
 const char* const kTooManyB = "Number of entries for b > ";
 const char* const kNotWritten = "Results file not written: ";
+const char* const kWritten = "Results file written: ";
 const char* const kEmptyName = "the results file name is empty";
 const char* const kNoCoefficients = "The results file holds no coefficients: ";
 
@@ -224,6 +225,10 @@ bool PrintOut::printResult() {
         screen_.console().err(kNotWritten + error);
     } else if (!note.empty()) {
         screen_.console().err(note, LineKind::Warning);
+    } else {
+        // The console has no line for a written file; the window's message
+        // line says it.
+        screen_.console().notice(kWritten + name, LineKind::Info);
     }
     std::lock_guard lock(mutex_);
     ++written_;

@@ -3,8 +3,8 @@
 // that did not load completely brings up a dialog naming its first failing item.
 
 #include <QLabel>
-#include <QPushButton>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
@@ -84,6 +84,14 @@ class MessageLineTest : public QObject {
             QStringLiteral(
                 "Results file not written: /dev/full (cannot write: No space left on device)"));
         QVERIFY(s.messageIsError());
+
+        QTemporaryDir dir;
+        const std::string written = dir.filePath("run.out").toStdString();
+        s.session().setResultsFileName(written);
+        QVERIFY(s.session().printOut().printResult());
+        QCOMPARE(s.messageLine()->text(),
+                 QString::fromStdString("Results file written: " + written));
+        QVERIFY(!s.messageIsError());
     }
 };
 
