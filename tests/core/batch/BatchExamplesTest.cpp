@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/batch/BatchSupport.h"
+
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -22,77 +24,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> readLines(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-struct Row {
-    double w, limit;
-};
-
-// The parts of a task file this check needs, read by position in the file.
-struct Task {
-    std::vector<Row> magUpper, magLower, gdUpper, gdLower;
-    std::string granularity;
-    int wordLength = 0;
-};
-
-Task readTask(const fs::path& p) {
-    auto lines = readLines(p);
-    std::size_t i = 0;
-    auto table = [&] {
-        std::vector<Row> rows;
-        int n = std::stoi(lines.at(i++));
-        for (int r = 0; r < n; ++r) {
-            rows.push_back({std::stod(lines.at(i)), std::stod(lines.at(i + 1))});
-            i += 5;
-        }
-        return rows;
-    };
-    Task t;
-    t.magUpper = table();
-    t.magLower = table();
-    t.gdUpper = table();
-    t.gdLower = table();
-    i += 4; // NumDeg, DenomDeg, NZlinPair, NP
-    t.granularity = lines.at(i++);
-    t.wordLength = std::stoi(lines.at(i++));
-    return t;
-}
-
-// Coefficient assignments "name(k)=value;" of the results file, by name.
-std::map<std::string, std::vector<double>> readCoefficients(const fs::path& p) {
-    std::map<std::string, std::vector<double>> c;
-    std::regex assign(R"(^(a|b|af|bf)\((\d+)\)=([^;]+);$)");
-    for (const auto& line : readLines(p)) {
-        std::smatch m;
-        if (std::regex_match(line, m, assign)) {
-            auto& v = c[m[1]];
-            std::size_t k = std::stoul(m[2]);
-            v.resize(std::max(v.size(), k));
-            v[k - 1] = std::stod(m[3]);
-        }
-    }
-    return c;
-}
-
-std::complex<double> polyAt(const std::vector<double>& c, double w) {
-    std::complex<double> sum = 0.0;
-    for (std::size_t k = 0; k < c.size(); ++k) {
-        sum += c[k] * std::polar(1.0, -2.0 * std::numbers::pi * w * static_cast<double>(k));
-    }
-    return sum;
-}
+using namespace dovra::test;
 
 // Group delay of a polynomial: Re(sum k c_k e^{-jkθ} / sum c_k e^{-jkθ}).
 double polyDelay(const std::vector<double>& c, double w) {
@@ -128,12 +60,6 @@ void forEachSample(const std::vector<Row>& rows, const std::vector<double>& t, F
             f(w, limit);
         }
     }
-}
-
-int runBatch(const std::string& args) {
-    std::string cmd = std::string(DOVRA_BATCH_EXE) + " " + args;
-    int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class BatchExample : public ::testing::TestWithParam<const char*> {};
