@@ -679,6 +679,9 @@ void T_DEOptimizer::start_FilterDesign() {
 }
 
 void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
+    for (const std::string& line : outcome.console) {
+        screen_.console().out(line);
+    }
     if (outcome.status) {
         screen_.setStatus(*outcome.status);
     }

@@ -25,7 +25,6 @@ std::unique_ptr<ClassicalIIR> makeClassicalIIR(DesignMethod method, std::span<do
 DesignOutcome ClassicalDesign::step(const Data& data, StatusSink& /*status*/) {
     DesignOutcome outcome;
     outcome.finished = true;
-    messages_.clear();
 
     DesignLayout layout;
     auto design = makeClassicalIIR(method_, layout.best, kVectorCapacity);
@@ -37,7 +36,7 @@ DesignOutcome ClassicalDesign::step(const Data& data, StatusSink& /*status*/) {
     Data record = data; // the design writes the order it chose into its record
     design->set_data(record);
     const int order = design->design();
-    messages_ = design->messages();
+    outcome.console = design->messages();
     if (order == 0) {
         // A failed root search is a fault of the design, not of the input.
         outcome.refused = design->refusal() != classical_text::kRootsFailed;

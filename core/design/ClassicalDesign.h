@@ -26,13 +26,12 @@ class ClassicalDesign : public FilterDesign {
     /// Designs the filter of the record. A design: the layout with degrees
     /// N = M = its order and "Design successful". A failed input check or an
     /// order that does not fit: a refusal with its text and no layout.
+    /// The console lines of the design (a failed check, a failed root
+    /// search) go with the outcome.
     DesignOutcome step(const Data& data, StatusSink& status) override;
-    /// Console lines of the last step (a failed check, a failed root search).
-    const std::vector<std::string>& messages() const { return messages_; }
 
   private:
     DesignMethod method_;
-    std::vector<std::string> messages_;
 };
 
 } // namespace dovra

@@ -1,5 +1,6 @@
 #include "design/DesignFactory.h"
 
+#include "design/ClassicalDesign.h"
 #include "design/Meteor.h"
 #include "design/Remez.h"
 
@@ -11,13 +12,10 @@ std::unique_ptr<FilterDesign> makeDesign(DesignMethod method) {
     case DesignMethod::ZPlane:
         return nullptr; // the search, stepped by the run control
     case DesignMethod::Butterworth:
-        return nullptr;
     case DesignMethod::Chebyshev1:
-        return nullptr;
     case DesignMethod::Chebyshev2:
-        return nullptr;
     case DesignMethod::Elliptic:
-        return nullptr;
+        return std::make_unique<ClassicalDesign>(method);
     case DesignMethod::LinearPhaseFir:
         return std::make_unique<Meteor>(false);
     case DesignMethod::LinearPhaseFirFlat:

@@ -75,6 +75,8 @@ struct DesignOutcome {
     std::optional<DesignLayout> layout;
     /// A refused input: the task cannot be run as given (batch exit status 2).
     bool refused = false;
+    /// Lines the step prints on the console output, in order.
+    std::vector<std::string> console;
 };
 
 class FilterDesign {

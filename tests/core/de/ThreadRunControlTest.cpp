@@ -275,6 +275,8 @@ class ThreadClassical : public ThreadRun, public ::testing::WithParamInterface<C
 TEST_P(ThreadClassical, EndsAfterOneStep) {
     const auto& c = GetParam();
     problem->schemeValid = c.schemeValid;
+    // A method with no design object.
+    session.optimizer().setDesignMaker([](DesignMethod) { return nullptr; });
     session.setDesignIdentifierIdx(1);
     session.setNumDeg(5);
     session.start();

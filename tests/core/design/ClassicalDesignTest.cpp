@@ -202,7 +202,7 @@ TEST(ClassicalDesign, StepYieldsTheLayoutOrARefusal) {
     EXPECT_TRUE(no.finished);
     EXPECT_TRUE(no.refused);
     EXPECT_EQ(no.status, classical_text::kTransition);
-    EXPECT_EQ(design.messages(), std::vector<std::string>{classical_text::kTransition});
+    EXPECT_EQ(no.console, std::vector<std::string>{classical_text::kTransition});
 }
 
 } // namespace
