@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DesignSession.h"
+#include "core/design/LayoutRoots.h"
+#include "data/ConfigFile.h"
+#include "de/T_DEOptimizer.h"
+#include "support/DoneWaiter.h"
+
+using namespace dovra;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Example {
+    const char* file;
+    double passband; // a frequency in its passband
+    double ripple;   // its passband ripple in dB (the passband level is 0 dB)
+};
+
+// A classical design writes its layout on the design thread while the window
+// side reads the published snapshot and draws the response of the filter in
+// it, as the monitor and the plots do: every snapshot holds either no filter
+// or the whole designed one, its vector and its layout together.
+class ThreadClassicalDesign : public ::testing::TestWithParam<Example> {};
+
+TEST_P(ThreadClassicalDesign, SnapshotsReadDuringTheRunHoldWholeLayouts) {
+    const Example& e = GetParam();
+    std::ostringstream out, err;
+    DesignSession session(out, err);
+    ASSERT_TRUE(openDatabase(session, std::string(DOVRA_SOURCE_DIR) + "/examples/" + e.file));
+    const auto results = std::filesystem::temp_directory_path() /
+                         (std::string("dovra-classical-thread-") + e.file + ".out");
+    session.setResultsFileName(results.string());
+    dovra::testing::DoneWaiter observer;
+    session.addObserver(&observer);
+    session.optimizer().setPassSleep(0ms);
+
+    session.start();
+    ASSERT_TRUE(session.start_Design()) << session.getStatus();
+    std::vector<int> orders;
+    auto check = [&](const ProgressSnapshot& s) {
+        const LayoutRecord& l = s.layout;
+        if (s.best[0] == 0.0) {
+            return; // nothing designed yet
+        }
+        orders.push_back(l[0]);
+        const test::ZPK zpk = test::ZPK::of(
+            s.best, PZPointers{l[12], l[13], l[14], l[15], l[16], l[17], l[18], l[19]});
+        EXPECT_EQ(zpk.zeros.size(), static_cast<std::size_t>(l[0]));
+        EXPECT_EQ(zpk.poles.size(), static_cast<std::size_t>(l[1]));
+        const double level = zpk.dB(e.passband);
+        EXPECT_LE(level, 0.01);
+        EXPECT_GE(level, -e.ripple - 0.01);
+    };
+    for (int reads = 0; !observer.isDone() && reads < 1000000; ++reads) {
+        check(session.snapshot());
+    }
+    ASSERT_TRUE(observer.wait());
+    ASSERT_TRUE(session.optimizer().waitForIdle(60s));
+    session.stop();
+    session.removeObserver(&observer);
+
+    const ProgressSnapshot s = session.snapshot();
+    check(s);
+    // Every designed snapshot holds the layout of the finished design.
+    for (int order : orders) {
+        EXPECT_EQ(order, s.layout[0]);
+    }
+    EXPECT_EQ(s.status, "Design successful");
+    EXPECT_FALSE(s.ready);
+    EXPECT_FALSE(s.refused);
+    EXPECT_EQ(s.layout[0], s.layout[1]);
+    std::error_code ec;
+    EXPECT_GT(std::filesystem::file_size(results, ec), 0u);
+    std::filesystem::remove(results, ec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ThreadClassicalDesign,
+                         ::testing::Values(Example{"butterworth-lowpass.cfg", 0.1, 1.0},
+                                           Example{"chebyshev1-highpass.cfg", 0.4, 0.5},
+                                           Example{"chebyshev2-bandpass.cfg", 0.25, 1.0},
+                                           Example{"elliptic-bandstop.cfg", 0.05, 0.5}),
+                         [](const auto& info) {
+                             std::string name = info.param.file;
+                             name = name.substr(0, name.find('.'));
+                             for (auto& c : name) {
+                                 if (c == '-') {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+} // namespace
