@@ -8,6 +8,7 @@
 
 #include "DesignSession.h"
 #include "data/ConfigFile.h"
+#include "de/RunStatus.h"
 #include "de/T_DEOptimizer.h"
 #include "problem/DEProblem.h"
 #include "report/PrintOut.h"
@@ -17,8 +18,6 @@
 namespace dovra::batch {
 namespace {
 
-const std::string kSuccessStatus = "Design successful";
-const std::string kInvalidScheme = "Invalid tolerance scheme !";
 const std::string kLimitGenerations = "Stopped: generation limit reached";
 const std::string kLimitTime = "Stopped: time limit reached";
 
@@ -222,17 +221,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
 
     // The activity page's Start button.
     auto t0 = std::chrono::steady_clock::now();
-    session.setStatus("Initializing");
-    bool started;
-    if (zplane) {
-        session.set_state("Running");
-        started = session.start_Design();
-    } else {
-        session.initLR();
-        session.set_state("Running");
-        session.initDesignSuccessFlag();
-        started = session.start_Design();
-    }
+    const bool started = session.startRun();
     if (!started) {
         session.stop();
         session.removeObserver(&observer);
@@ -277,10 +266,10 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
                               " could not be written");
         return kCannotRun;
     }
-    if (limitStatus.empty() && status == kSuccessStatus) {
+    if (limitStatus.empty() && status == status::kSuccess) {
         return options.strict && session.betweenSamplesExcess() ? kNotMet : kSuccess;
     }
-    if (status == kInvalidScheme || snap.refused) {
+    if (status == status::kInvalidScheme || snap.refused) {
         return kCannotRun;
     }
     return kNotMet;

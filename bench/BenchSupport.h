@@ -33,11 +33,7 @@ inline bool loadExample(DesignSession& s, const std::string& name) {
 /// computed, grid sampled.
 inline DEProblem& prepare(DesignSession& s) {
     DEProblem& p = *s.optimizer().currentProblem();
-    p.init_tolerance_scheme(s);
-    p.load_fixed_filter(s, 0);
-    p.getPolesAndZeros(s);
-    p.computePoleZeroPointers(s);
-    p.initMisc(s);
+    prepareProblem(p, s);
     return p;
 }
 

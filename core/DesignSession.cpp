@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "de/RunStatus.h"
 #include "de/T_DEOptimizer.h"
 #include "report/PrintOut.h"
 #include "text/NumberText.h"
@@ -297,6 +298,22 @@ bool DesignSession::start_Design() {
         runNote_.clear();
     }
     return optimizer_->optStart();
+}
+bool DesignSession::startRun(const std::function<void()>& enterRunning) {
+    setStatus(status::kInitializing);
+    const bool search = getDesignMethod() == DesignMethod::ZPlane;
+    if (!search) {
+        initLR();
+    }
+    if (enterRunning) {
+        enterRunning();
+    } else {
+        set_state("Running");
+    }
+    if (!search) {
+        initDesignSuccessFlag();
+    }
+    return start_Design();
 }
 void DesignSession::pause_DE() {
     optimizer_->makeNotReady();

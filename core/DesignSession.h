@@ -6,6 +6,7 @@
 // batch runner are its views, told of progress through SessionObserver.
 
 #include <cstdint>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -167,6 +168,12 @@ class DesignSession {
     /// Prepares a run and wakes the design thread. False when the task cannot be
     /// run: the status text then says why, and nothing is searched.
     bool start_Design();
+    /// The Start of the activity page and of dovra-batch: status
+    /// "Initializing", the classical state forgotten (initLR, degrees 0 by
+    /// initDesignSuccessFlag) for a method other than the search, the wizard
+    /// put into "Running" (by enterRunning when given, else set_state), then
+    /// start_Design. Returns what start_Design returns.
+    bool startRun(const std::function<void()>& enterRunning = {});
     void pause_DE();
     void resume_DE();
     /// Ready flag off, then the results file is written at once from the

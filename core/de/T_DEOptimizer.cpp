@@ -9,6 +9,7 @@
 #include <map>
 
 #include "DesignSession.h"
+#include "de/RunStatus.h"
 #include "design/DesignFactory.h"
 #include "problem/IIR.h"
 #include "text/NumberText.h"
@@ -16,13 +17,6 @@
 namespace dovra {
 
 namespace {
-
-// Status texts of the run control.
-const std::string kStatusSuccess = "Design successful";
-const std::string kStatusInvalidScheme = "Invalid tolerance scheme !";
-const std::string kStatusNotAvailable = "Design method not available yet";
-const std::string kStatusNoProblem = "No filter problem available for this design";
-const std::string kRunAborted = "Design run stopped: ";
 
 /// A total cost c that takes the place of the best cost b. Strictly smaller
 /// only, so a cost that is not a number never becomes the best; a best cost
@@ -54,6 +48,18 @@ std::unique_ptr<DEProblem> createProblem(const std::string& className) {
         return nullptr;
     }
     return it->second();
+}
+
+std::optional<std::string> prepareProblem(DEProblem& p, DesignSession& s) {
+    p.init_tolerance_scheme(s);
+    p.load_fixed_filter(s, 0);
+    p.getPolesAndZeros(s);
+    if (const auto& error = p.capacityError()) {
+        return error;
+    }
+    p.computePoleZeroPointers(s);
+    p.initMisc(s);
+    return std::nullopt;
 }
 
 T_DEOptimizer::T_DEOptimizer(DesignSession& screen) : screen_(screen), makeDesign_(makeDesign) {
@@ -445,8 +451,8 @@ void T_DEOptimizer::run() {
         } catch (const std::exception& e) {
             // Nothing in a pass is meant to throw; should it, the run ends with
             // the reason shown rather than the program.
-            screen_.console().err(kRunAborted + e.what());
-            screen_.setStatus(kRunAborted + e.what());
+            screen_.console().err(status::kRunAborted + e.what());
+            screen_.setStatus(status::kRunAborted + e.what());
             makeNotReady();
             screen_.done();
         }
@@ -480,7 +486,7 @@ void T_DEOptimizer::pass() {
     }
     DEProblem* p = currentProblem();
     if (p == nullptr) {
-        screen_.setStatus(kStatusNoProblem);
+        screen_.setStatus(status::kNoProblem);
         makeNotReady();
         screen_.done();
         return;
@@ -491,7 +497,7 @@ void T_DEOptimizer::pass() {
     bool completed = p->completed();
     publishFigures(p);
     if (completed) {
-        screen_.setStatus(kStatusSuccess);
+        screen_.setStatus(status::kSuccess);
         makeNotReady();
         screen_.done();
     }
@@ -522,7 +528,7 @@ std::string T_DEOptimizer::refusalBeforePreparation() const {
         return why;
     }
     if (currentProblem() == nullptr) {
-        return kStatusNoProblem;
+        return status::kNoProblem;
     }
     return {};
 }
@@ -543,21 +549,16 @@ bool T_DEOptimizer::optStart() {
         screen_.console().out(note, LineKind::Warning);
     }
     DEProblem* p = currentProblem();
-    p->init_tolerance_scheme(screen_);
-    p->load_fixed_filter(screen_, 0);
-    p->getPolesAndZeros(screen_);
-    if (p->capacityError()) {
+    if (auto error = prepareProblem(*p, screen_)) {
         // The monitor shows the degrees of the realization tried (0 for one
         // that does not fit).
-        std::lock_guard lock(figuresMutex_);
-        published_.aDegree = p->get_a_degree();
-        published_.bDegree = p->get_b_degree();
-    }
-    if (const auto& error = p->capacityError()) {
+        {
+            std::lock_guard lock(figuresMutex_);
+            published_.aDegree = p->get_a_degree();
+            published_.bDegree = p->get_b_degree();
+        }
         return refuse(*error);
     }
-    p->computePoleZeroPointers(screen_);
-    p->initMisc(screen_);
 
     method_ = screen_.getDesignMethod();
     design_ = method_ == DesignMethod::ZPlane ? nullptr : makeDesign_(method_);
@@ -653,7 +654,7 @@ void T_DEOptimizer::start_FilterDesign() {
     takeParameters();
     DEProblem* p = currentProblem();
     if (p == nullptr) {
-        finishClassical(kStatusNoProblem);
+        finishClassical(status::kNoProblem);
         return;
     }
     if (!schemeRead_) {
@@ -665,13 +666,13 @@ void T_DEOptimizer::start_FilterDesign() {
             type = p->parseToleranceScheme(screen_);
         }
         if (type == 0) {
-            finishClassical(kStatusInvalidScheme);
+            finishClassical(status::kInvalidScheme);
             return;
         }
         schemeRead_ = true;
     }
     if (!design_) {
-        finishClassical(kStatusNotAvailable);
+        finishClassical(status::kNotAvailable);
         return;
     }
     SessionStatus status(screen_);

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <span>
 #include <string>
@@ -39,6 +40,11 @@ class DesignSession;
 /// Creates a filter problem from its class name ("Dovra.problem.IIR");
 /// nothing for an unknown name.
 std::unique_ptr<DEProblem> createProblem(const std::string& className);
+
+/// The preparation of a search run: the tables copied, the prefilter
+/// loaded, the realization read and, when it fits the capacities, the layout
+/// computed and the grid sampled. Returns why the realization does not fit.
+std::optional<std::string> prepareProblem(DEProblem& problem, DesignSession& session);
 
 /// Makes the design object of a method (makeDesign unless a test puts its own).
 using DesignMaker = std::function<std::unique_ptr<FilterDesign>(DesignMethod)>;

@@ -107,23 +107,17 @@ void ActivityPanel::showReadyControls() {
 void ActivityPanel::action(QPushButton* button) {
     const QString label = button->text();
     if (label == QLatin1String("Start") && state_ == kReady) {
-        screen_.setStatus("Initializing");
-        bool started = false;
-        if (screen_.session().getDesignMethod() == DesignMethod::ZPlane) {
+        // A classical design keeps the Start label and cannot be paused; it
+        // ends through done().
+        const bool search = screen_.session().getDesignMethod() == DesignMethod::ZPlane;
+        const bool started = screen_.session().startRun([&] {
             enterState(kRunning);
-            start_->setText(QStringLiteral("Stop"));
-            pause_->setEnabled(true);
+            if (search) {
+                start_->setText(QStringLiteral("Stop"));
+                pause_->setEnabled(true);
+            }
             refresh_->setEnabled(false);
-            started = screen_.start_Design();
-        } else {
-            // A classical design keeps the Start label and cannot be
-            // paused; it ends through done().
-            screen_.initLR();
-            enterState(kRunning);
-            refresh_->setEnabled(false);
-            screen_.initDesignSuccessFlag();
-            started = screen_.start_Design();
-        }
+        });
         if (!started) {
             // The task cannot be run: nothing is searched and no done() will
             // come. The page returns to "Ready" at once; the monitor shows
