@@ -9,6 +9,7 @@
 #include "data/ConfigFile.h"
 #include "de/T_DEOptimizer.h"
 #include "support/AllocationCounter.h"
+#include "support/ExampleName.h"
 
 using namespace dovra;
 using dovra::test::ScriptedProblem;
@@ -90,14 +91,7 @@ INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, RealProblemAllocation,
                          ::testing::Values("lowpass.cfg", "lowpass-quantized-12bit.cfg",
                                            "lowpass-group-delay.cfg"),
                          [](const auto& info) {
-                             std::string name = info.param;
-                             name = name.substr(0, name.find('.'));
-                             for (auto& c : name) {
-                                 if (c == '-') {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
+                             return dovra::testing::exampleTestName(info.param);
                          });
 
 // The counter sees allocations at all.

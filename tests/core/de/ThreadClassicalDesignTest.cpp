@@ -11,6 +11,7 @@
 #include "data/ConfigFile.h"
 #include "de/T_DEOptimizer.h"
 #include "support/DoneWaiter.h"
+#include "support/ExampleName.h"
 
 using namespace dovra;
 using namespace std::chrono_literals;
@@ -85,14 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, ThreadClassicalDesign,
                                            Example{"chebyshev2-bandpass.cfg", 0.25, 1.0},
                                            Example{"elliptic-bandstop.cfg", 0.05, 0.5}),
                          [](const auto& info) {
-                             std::string name = info.param.file;
-                             name = name.substr(0, name.find('.'));
-                             for (auto& c : name) {
-                                 if (c == '-') {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
+                             return dovra::testing::exampleTestName(info.param.file);
                          });
 
 } // namespace

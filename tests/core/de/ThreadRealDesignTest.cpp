@@ -13,6 +13,7 @@
 #include "data/ConfigFile.h"
 #include "de/T_DEOptimizer.h"
 #include "support/DoneWaiter.h"
+#include "support/ExampleName.h"
 
 using namespace dovra;
 using namespace std::chrono_literals;
@@ -80,14 +81,7 @@ INSTANTIATE_TEST_SUITE_P(ThreadRealDesign, ThreadRealDesign,
                          ::testing::Values("lowpass.cfg", "lowpass-quantized-12bit.cfg",
                                            "lowpass-group-delay.cfg", "allpass-equaliser.cfg"),
                          [](const auto& info) {
-                             std::string name = info.param;
-                             name = name.substr(0, name.find('.'));
-                             for (auto& c : name) {
-                                 if (c == '-') {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
+                             return dovra::testing::exampleTestName(info.param);
                          });
 
 } // namespace
