@@ -22,12 +22,17 @@ std::string usageText() {
            "                           finds over a limit ends with exit status 1\n"
            "  --dry-run                load and check the task, print a summary, design nothing\n"
            "  --save-config FILE       write the loaded task as Save As would, before designing\n"
+           "  --plots DIR              after the run, write the magnitude with its limits\n"
+           "                           (magnitude.png), the group delay with its limits and\n"
+           "                           offset when the task has group-delay limits\n"
+           "                           (group-delay.png) and the zeros and poles (pole-zero.png)\n"
+           "                           into DIR, created when missing; needs no display\n"
            "  --help                   this text\n"
            "\n"
            "Exit status: 0 design successful; 1 the run ended without meeting the scheme\n"
            "(with --strict also: over a limit between the samples); 2 the task cannot be run\n"
-           "as given (also: a value of the file had to be replaced) or the results file was\n"
-           "not written.\n";
+           "as given (also: a value of the file had to be replaced, or DIR of --plots cannot\n"
+           "be written) or the results file or a plot image was not written.\n";
 }
 
 std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
@@ -96,6 +101,16 @@ std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
                 return std::nullopt;
             }
             o.saveConfig = *v;
+        } else if (a == "--plots") {
+            auto v = value("--plots");
+            if (!v) {
+                return std::nullopt;
+            }
+            if (v->empty()) {
+                error = "--plots needs a folder name";
+                return std::nullopt;
+            }
+            o.plots = *v;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             error = "unknown option " + a;
             return std::nullopt;

@@ -18,6 +18,7 @@ struct BatchOptions {
     bool strict = false; // exit 1 when the check between the samples finds an excess
     bool dryRun = false;
     std::optional<std::string> saveConfig;
+    std::optional<std::string> plots; // folder of the plot images
     bool help = false;
 };
 

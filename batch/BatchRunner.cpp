@@ -1,10 +1,15 @@
 #include "BatchRunner.h"
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <sstream>
+#include <unistd.h>
 
 #include "DesignSession.h"
 #include "data/ConfigFile.h"
@@ -158,8 +163,38 @@ std::string checkTask(DesignSession& s) {
 
 } // namespace
 
-int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
+std::string plotFolderProblem(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        return ec.message();
+    }
+    if (!fs::is_directory(folder, ec)) {
+        return "not a folder";
+    }
+    // Writing is what the images need, so a file is made and removed: the
+    // permission bits alone do not tell (a read-only mount, another owner).
+    std::string probe = (fs::path(folder) / ".dovra-plots-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    ::close(fd);
+    fs::remove(probe, ec);
+    return {};
+}
+
+int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
+             const PlotWriter& plots) {
     DesignSession session(out, err);
+    if (options.plots) {
+        if (std::string why = plotFolderProblem(*options.plots); !why.empty()) {
+            session.console().err("dovra-batch: the plot folder " + *options.plots +
+                                  " cannot be written: " + why + "; nothing designed");
+            return kCannotRun;
+        }
+    }
     // A value the loader or a setting's check had to replace is one the file
     // did not ask for: the window goes on with the replacement, a script must
     // not end with a success for a design that is not the one asked for.
@@ -261,9 +296,21 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
     }
     session.console().err(summary.str());
 
+    bool plotsWritten = true;
+    if (options.plots && plots) {
+        if (std::string why = plots(session, *options.plots); !why.empty()) {
+            session.console().err("dovra-batch: the plots could not be written: " + why);
+            plotsWritten = false;
+        } else if (!options.quiet) {
+            session.console().err("Plots written to " + *options.plots);
+        }
+    }
     if (!session.printOut().lastReportOk()) {
         session.console().err("dovra-batch: the results file " + session.getResultsFileName() +
                               " could not be written");
+        return kCannotRun;
+    }
+    if (!plotsWritten) {
         return kCannotRun;
     }
     if (limitStatus.empty() && status == status::kSuccess) {
