@@ -19,9 +19,13 @@
 #include "de/T_DEOptimizer.h"
 #include "panel/ActivityPanel.h"
 #include "panel/FilterRealizationPanel.h"
+#include "panel/FixedFilterPanel.h"
+#include "panel/GroupDelayPanel.h"
+#include "panel/MagnitudePanel.h"
 #include "panel/StartupPanel.h"
 #include "screen/AboutScreen.h"
 #include "screen/DovraScreen.h"
+#include "screen/PlotScreens.h"
 
 namespace {
 
@@ -121,12 +125,37 @@ int main(int argc, char** argv) {
         clickBox(startup.aboutBox());
     }
 
+    // A page's plot window, opened with its check box, taken, and closed again.
+    auto savePlotWindow = [&](QCheckBox* box, auto window, const char* name) {
+        clickBox(box);
+        if (QWidget* w = window()) {
+            ok &= save(*w, dir, QString::fromLatin1(name));
+        } else {
+            std::fprintf(stderr, "dovra-screenshots: the %s window did not open\n", name);
+            ok = false;
+        }
+        clickBox(box);
+    };
+
     next(screen);
     ok &= save(screen, dir, QStringLiteral("2-magnitude"));
+    auto& magnitude = screen.magnitudePanel();
+    savePlotWindow(
+        magnitude.plotBox(), [&] { return magnitude.plotWindow(); }, "2-magnitude-scheme");
     next(screen);
     ok &= save(screen, dir, QStringLiteral("3-group-delay"));
+    auto& delay = screen.groupDelayPanel();
+    savePlotWindow(
+        delay.plotBox(), [&] { return delay.plotWindow(); }, "3-group-delay-scheme");
     next(screen);
     ok &= save(screen, dir, QStringLiteral("4-prefilter"));
+    auto& prefilter = screen.fixedFilterPanel();
+    savePlotWindow(
+        prefilter.magnitudePlotBox(), [&] { return prefilter.magnitudePlotWindow(); },
+        "4-prefilter-magnitude");
+    savePlotWindow(
+        prefilter.groupDelayPlotBox(), [&] { return prefilter.groupDelayPlotWindow(); },
+        "4-prefilter-group-delay");
     next(screen);
     ok &= save(screen, dir, QStringLiteral("5-realization"));
 
