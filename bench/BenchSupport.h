@@ -33,7 +33,7 @@ inline bool loadExample(DesignSession& s, const std::string& name) {
 /// computed, grid sampled.
 inline DEProblem& prepare(DesignSession& s) {
     DEProblem& p = *s.optimizer().currentProblem();
-    prepareProblem(p, s);
+    prepareProblem(p, s.runInput(), s.console());
     return p;
 }
 

@@ -42,8 +42,8 @@ Data lowpassRecord() {
         std::exit(1);
     }
     DEProblem& p = prepare(q.session);
-    p.load_fixed_filter(q.session, 1);
-    p.parseToleranceScheme(q.session);
+    p.load_fixed_filter(q.session.runInput(), q.session.console(), 1);
+    p.parseToleranceScheme();
     return p.data();
 }
 

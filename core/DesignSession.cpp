@@ -1,6 +1,7 @@
 #include "DesignSession.h"
 
 #include "check/DenseCheck.h"
+#include "check/SchemeCheck.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +17,8 @@ DesignSession::DesignSession(std::ostream& out, std::ostream& err)
     : console_(out, err), realization_(console_), optimization_(console_), groupDelay_(console_),
       activity_(console_), startup_(console_) {
     optimization_.setDebug(DebugOn());
-    optimizer_ = std::make_unique<T_DEOptimizer>(*this);
-    printOut_ = std::make_unique<PrintOut>(*this);
+    optimizer_ = std::make_unique<T_DEOptimizer>(*this, getProblemIdentifiers());
+    printOut_ = std::make_unique<PrintOut>(console_);
 }
 
 DesignSession::~DesignSession() {
@@ -287,7 +288,144 @@ Coefficients DesignSession::coeffi_b(std::span<const double> x, std::int64_t q,
     return optimizer_->coeffi_b(x, q, structure);
 }
 void DesignSession::initProblem() {
-    optimizer_->initProblem();
+    const int problem = getCurrentProblem();
+    RunInput in;
+    in.settings = searchSettings();
+    optimizer_->initProblem(problem, in);
+}
+
+namespace {
+
+std::string tooManyRows(const char* table, int rows) {
+    return "Too many rows in the " + std::string(table) + ": " + std::to_string(rows) +
+           " (at most " + std::to_string(kTableCapacity) + ")";
+}
+
+} // namespace
+
+std::string DesignSession::refusalBeforePreparation() {
+    if (std::string entry = firstUnreadableEntry(); !entry.empty()) {
+        return entry;
+    }
+    struct Sized {
+        const char* name;
+        int rows;
+    };
+    const Sized tables[] = {
+        {"upper magnitude table", magUpper_.getSize()},
+        {"lower magnitude table", magLower_.getSize()},
+        {"upper group delay table", gdUpper_.getSize()},
+        {"lower group delay table", gdLower_.getSize()},
+        {"prefilter numerator table", ffNumerator_.getSize()},
+        {"prefilter denominator table", ffDenominator_.getSize()},
+    };
+    for (const auto& t : tables) {
+        if (t.rows > kTableCapacity) {
+            return tooManyRows(t.name, t.rows);
+        }
+    }
+    if (std::string why = schemeRefusal(*this); !why.empty()) {
+        return why;
+    }
+    if (optimizer_->currentProblem() == nullptr) {
+        return status::kNoProblem;
+    }
+    return {};
+}
+
+RunInput DesignSession::runInput() {
+    RunInput in;
+    // A constraint table is read when it can limit something and fits; a
+    // prefilter table when it fits (as the problem loads them).
+    auto constraints = [this](auto& table, ConstraintValues& v, auto omega, auto limit) {
+        v.rows = table.getSize();
+        if (v.rows < 2 || v.rows > kTableCapacity) {
+            return;
+        }
+        for (int i = 0; i < v.rows; ++i) {
+            v.omega.push_back((this->*omega)(table, i));
+            v.limit.push_back((this->*limit)(table, i));
+        }
+    };
+    constraints(magUpper_, in.magUpper, &DesignSession::getMagDbOmega,
+                &DesignSession::getMagDbLimit);
+    constraints(magLower_, in.magLower, &DesignSession::getMagDbOmega,
+                &DesignSession::getMagDbLimit);
+    constraints(gdUpper_, in.gdUpper, &DesignSession::getGdDbOmega, &DesignSession::getGdDbLimit);
+    constraints(gdLower_, in.gdLower, &DesignSession::getGdDbOmega, &DesignSession::getGdDbLimit);
+    auto coefficients = [this](const FixedFilterDataBase& table, CoefficientValues& v) {
+        v.rows = table.getSize();
+        if (v.rows > kTableCapacity) {
+            return;
+        }
+        for (int i = 0; i < v.rows; ++i) {
+            v.coefficients.push_back(getFfDbCoeffi(table, i));
+        }
+    };
+    coefficients(ffNumerator_, in.ffNumerator);
+    coefficients(ffDenominator_, in.ffDenominator);
+    in.realization = realizationValues();
+    in.settings = searchSettings();
+    SearchParameters& r = in.parameters;
+    r.problemIndex = getCurrentProblem();
+    r.NP = getNP();
+    r.NP2 = getNP2();
+    r.range = getRange();
+    r.refreshRate = getRefreshRate();
+    return in;
+}
+
+RealizationValues DesignSession::realizationValues() {
+    RealizationValues r;
+    r.numDeg = getNumDeg();
+    r.denomDeg = getDenomDeg();
+    r.linPairs = getNZLinPair();
+    r.allpassPairs = getNZPAllpPair();
+    r.dimension = getDimension();
+    return r;
+}
+
+SearchSettings DesignSession::searchSettings() {
+    SearchSettings s;
+    s.samplingMode = getSamplingMode();
+    s.samplingGranularity = getSamplingGranularity();
+    s.method = getDesignMethod();
+    s.freezeGd = getFreezingStateOfGdConstraints();
+    s.poleRadiusRestr = getPoleRadiusRestr();
+    s.zeroRadiusLow = getZeroRadiusRestrLow();
+    s.zeroRadiusHigh = getZeroRadiusRestrHigh();
+    s.quant = getQuant();
+    s.structure = getStructId();
+    return s;
+}
+
+RealizationValues DesignSession::setDegrees(int numDeg, int denomDeg, int linPairs,
+                                            int allpassPairs) {
+    setNumDeg(numDeg);
+    setDenomDeg(denomDeg);
+    setNZlinPair(linPairs);
+    setNZPAllpPair(allpassPairs);
+    return realizationValues();
+}
+
+ReportInput DesignSession::reportInput() {
+    ReportInput in;
+    in.fileName = getResultsFileName();
+    in.snapshot = snapshot();
+    // The report lists a prefilter table of two or more rows within its own
+    // capacity.
+    auto coefficients = [this](const FixedFilterDataBase& table, CoefficientValues& v) {
+        v.rows = table.getSize();
+        if (v.rows < 2 || v.rows > PrintOut::prefilter_capacity) {
+            return;
+        }
+        for (int i = 0; i < v.rows; ++i) {
+            v.coefficients.push_back(getFfDbCoeffi(table, i));
+        }
+    };
+    coefficients(ffNumerator_, in.ffNumerator);
+    coefficients(ffDenominator_, in.ffDenominator);
+    return in;
 }
 
 bool DesignSession::start_Design() {
@@ -297,7 +435,16 @@ bool DesignSession::start_Design() {
         betweenSamplesExcess_ = false;
         runNote_.clear();
     }
-    return optimizer_->optStart();
+    if (std::string why = refusalBeforePreparation(); !why.empty()) {
+        console_.out(why, LineKind::Error);
+        setStatus(why);
+        updateObservers();
+        return false;
+    }
+    for (const std::string& note : schemeNotes(*this)) {
+        console_.out(note, LineKind::Warning);
+    }
+    return optimizer_->optStart(runInput());
 }
 bool DesignSession::startRun(const std::function<void()>& enterRunning) {
     setStatus(status::kInitializing);
@@ -319,6 +466,7 @@ void DesignSession::pause_DE() {
     optimizer_->makeNotReady();
 }
 void DesignSession::resume_DE() {
+    setParameters();
     optimizer_->optResume();
 }
 void DesignSession::stop_DE() {
@@ -346,6 +494,7 @@ void DesignSession::setParameters() {
     optimizer_->setParameters(problem, np, np2, range, refresh);
 }
 void DesignSession::start() {
+    setParameters();
     optimizer_->start();
 }
 void DesignSession::stop() {
@@ -397,7 +546,12 @@ void DesignSession::checkSuccessBetweenSamples() {
 }
 
 void DesignSession::writeReport() {
-    if (printOut_->printResult()) {
+    bool written = false;
+    {
+        std::lock_guard lock(reportMutex_);
+        written = printOut_->printResult(reportInput());
+    }
+    if (written) {
         return;
     }
     // The status says so, and the monitor shows it: the results are lost.

@@ -1,9 +1,11 @@
 #pragma once
 // The hub of a design task. It owns the six tables, the settings models, the
-// optimizer and the report writer, and answers every part of the system under
-// the operation names the parts use: the filter problem, the optimizer and the
-// report writer hold a reference to the session and ask it; the window and the
-// batch runner are its views, told of progress through SessionObserver.
+// optimizer and the report writer, and answers the window and the batch runner
+// under the operation names they use. At Start it checks the tables and builds
+// one RunInput (tables, realization, settings) that it hands down; the
+// optimizer knows it only as a RunHost (status, progress, end of the run),
+// and the report writer gets what it prints as a ReportInput. The window and
+// the batch runner are its views, told of progress through SessionObserver.
 
 #include <cstdint>
 #include <functional>
@@ -16,8 +18,11 @@
 
 #include "data/Tables.h"
 #include "de/ProgressSnapshot.h"
+#include "de/RunHost.h"
 #include "design/FilterDesign.h"
+#include "problem/RunInput.h"
 #include "problem/Types.h"
+#include "report/PrintOut.h"
 #include "settings/RealizationSettings.h"
 #include "settings/RunSettings.h"
 #include "text/Console.h"
@@ -25,7 +30,6 @@
 namespace dovra {
 
 class T_DEOptimizer;
-class PrintOut;
 
 /// What a view of the session is told. Calls may come from the design thread.
 class SessionObserver {
@@ -42,14 +46,14 @@ inline constexpr const char* kDesignSuccessful = "Design successful";
 /// Added to the status when the results file could not be written.
 inline constexpr const char* kResultsNotWritten = " (results file not written)";
 
-class DesignSession {
+class DesignSession : public RunHost {
   public:
     explicit DesignSession(std::ostream& out = std::cout, std::ostream& err = std::cerr);
     ~DesignSession();
     DesignSession(const DesignSession&) = delete;
     DesignSession& operator=(const DesignSession&) = delete;
 
-    Console& console() { return console_; }
+    Console& console() override { return console_; }
 
     // --- the six tables -------------------------------------------------------
     MagConstraintsDataBase& magUpper() { return magUpper_; }
@@ -111,8 +115,8 @@ class DesignSession {
     void setRefreshRate(int n);
     std::string getResultsFileName() const;
     void setResultsFileName(const std::string& name);
-    std::string getStatus() const;
-    void setStatus(const std::string& status);
+    std::string getStatus() const override;
+    void setStatus(const std::string& status) override;
     bool DebugOn() const { return false; }
 
     // --- wizard state (the text the pages and the run control read) --------------------
@@ -138,6 +142,20 @@ class DesignSession {
     /// an empty text when every entry reads as a number.
     std::string firstUnreadableEntry() const;
 
+    // --- what a run and a report are handed -------------------------------------------
+    /// The tables, the realization, the settings and the run figures, read in
+    /// the order a run's preparation takes them, each through its lookup or
+    /// getter (so a replaced value is said and written back as ever).
+    RunInput runInput();
+    /// The settings part of the run input alone (no table is read).
+    SearchSettings searchSettings();
+    /// Why Start cannot run the task as it stands, checked before anything is
+    /// prepared (an entry that is not a number, a table over its capacity, a
+    /// scheme that cannot be run, no problem); empty when it can.
+    std::string refusalBeforePreparation() override;
+    /// What the results file is written from: its name, the snapshot of the
+    /// moment and the prefilter tables.
+    ReportInput reportInput();
     // --- run figures and responses, forwarded to the optimizer -----------------------------
     int getGeneration() const;
     int getEvaluation() const;
@@ -186,7 +204,8 @@ class DesignSession {
     /// Copies the current problem index, NP, NP2, range and refresh rate into
     /// the optimizer.
     void setParameters();
-    /// Creates the design thread when there is none.
+    /// Copies the settings (setParameters) and creates the design thread when
+    /// there is none.
     void start();
     /// Ends the design thread and joins it.
     void stop();
@@ -201,9 +220,11 @@ class DesignSession {
     void addObserver(SessionObserver* o);
     void removeObserver(SessionObserver* o);
     /// Tells the views to show new progress.
-    void updateObservers();
+    void updateObservers() override;
     /// End of a run: the views are told, then the results file is written.
-    void done();
+    void done() override;
+    /// The hub's degrees set, and read back through their checks.
+    RealizationValues setDegrees(int numDeg, int denomDeg, int linPairs, int allpassPairs) override;
 
   private:
     template <class T> double lookup(const T& table, int i, int element, const char* what);
@@ -211,6 +232,8 @@ class DesignSession {
     void checkSuccessBetweenSamples();
     /// Writes the results file; a failure is added to the status.
     void writeReport();
+    /// The realization degrees as the getters give them.
+    RealizationValues realizationValues();
 
     Console console_;
     MagConstraintsDataBase magUpper_;
@@ -232,6 +255,11 @@ class DesignSession {
     std::string betweenSamples_;
     bool betweenSamplesExcess_ = false;
     std::string runNote_; // shown after the status by the monitor
+
+    // A Stop on the window thread and the end of a run on the design thread
+    // may both write the report: each takes its input and writes it under
+    // this lock, so the later one writes the later figures.
+    std::mutex reportMutex_;
 
     mutable std::mutex observersMutex_;
     std::vector<SessionObserver*> observers_;

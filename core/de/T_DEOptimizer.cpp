@@ -1,14 +1,11 @@
 #include "de/T_DEOptimizer.h"
 
-#include "check/SchemeCheck.h"
-
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <functional>
 #include <map>
 
-#include "DesignSession.h"
 #include "de/RunStatus.h"
 #include "design/DesignFactory.h"
 #include "problem/IIR.h"
@@ -32,11 +29,6 @@ bool replaces(double c, double p) {
     return c <= p || (std::isnan(p) && !std::isnan(c));
 }
 
-std::string tooManyRows(const char* table, int rows) {
-    return "Too many rows in the " + std::string(table) + ": " + std::to_string(rows) +
-           " (at most " + std::to_string(kTableCapacity) + ")";
-}
-
 } // namespace
 
 std::unique_ptr<DEProblem> createProblem(const std::string& className) {
@@ -50,26 +42,26 @@ std::unique_ptr<DEProblem> createProblem(const std::string& className) {
     return it->second();
 }
 
-std::optional<std::string> prepareProblem(DEProblem& p, DesignSession& s) {
-    p.init_tolerance_scheme(s);
-    p.load_fixed_filter(s, 0);
-    p.getPolesAndZeros(s);
+std::optional<std::string> prepareProblem(DEProblem& p, const RunInput& in, Console& console) {
+    p.init_tolerance_scheme(in, console);
+    p.load_fixed_filter(in, console, 0);
+    p.getPolesAndZeros(in);
     if (const auto& error = p.capacityError()) {
         return error;
     }
-    p.computePoleZeroPointers(s);
-    p.initMisc(s);
+    p.computePoleZeroPointers();
+    p.initMisc(in);
     return std::nullopt;
 }
 
-T_DEOptimizer::T_DEOptimizer(DesignSession& screen) : screen_(screen), makeDesign_(makeDesign) {
-    published_.status = screen_.getStatus();
-    auto ids = screen_.getProblemIdentifiers();
+T_DEOptimizer::T_DEOptimizer(RunHost& host, const std::vector<std::string>& ids)
+    : host_(host), makeDesign_(makeDesign) {
+    published_.status = host_.getStatus();
     for (std::size_t i = 0; i < ids.size(); ++i) {
         auto p = createProblem("Dovra.problem." + ids[i]);
         if (!p) {
-            screen_.console().err("Problem class Dovra.problem." + ids[i] + " not found");
-            screen_.console().out("i=" + std::to_string(i));
+            host_.console().err("Problem class Dovra.problem." + ids[i] + " not found");
+            host_.console().out("i=" + std::to_string(i));
         }
         problems_.push_back(std::move(p));
     }
@@ -122,10 +114,10 @@ double T_DEOptimizer::optimize(DEProblem& problem) {
     }
     if (console_) {
         for (int j = 0; j < D_; ++j) {
-            screen_.console().out("best[" + std::to_string(j) +
-                                  "] = " + text::formatDouble(best_[static_cast<std::size_t>(j)]));
+            host_.console().out("best[" + std::to_string(j) +
+                                "] = " + text::formatDouble(best_[static_cast<std::size_t>(j)]));
         }
-        screen_.console().out(" ");
+        host_.console().out(" ");
     }
     problem.getBest(best_);
     publishFigures(&problem);
@@ -145,8 +137,8 @@ void T_DEOptimizer::initialPopulation(DEProblem& problem) {
     const bool poles = problem.get_pr_count() > 0;
     const bool allpass = problem.get_zar_count() > 0;
 
-    double lo = screen_.getZeroRadiusRestrLow();
-    double hi = screen_.getZeroRadiusRestrHigh();
+    double lo = problem.zeroRadiusLow();
+    double hi = problem.zeroRadiusHigh();
     if (lo + 2.0 < hi) {
         hi = lo + 2.0;
     }
@@ -154,7 +146,7 @@ void T_DEOptimizer::initialPopulation(DEProblem& problem) {
         lo = -1.0;
         hi = 1.0;
     }
-    const double poleRestr = screen_.getPoleRadiusRestr();
+    const double poleRestr = problem.poleRadiusRestr();
 
     ensureCapacity(D_);
     trial_.fill(0.0);
@@ -334,7 +326,6 @@ std::chrono::milliseconds T_DEOptimizer::passSleep() const {
 }
 
 void T_DEOptimizer::start() {
-    screen_.setParameters();
     std::thread ended;
     {
         std::lock_guard lock(runMutex_);
@@ -451,10 +442,10 @@ void T_DEOptimizer::run() {
         } catch (const std::exception& e) {
             // Nothing in a pass is meant to throw; should it, the run ends with
             // the reason shown rather than the program.
-            screen_.console().err(status::kRunAborted + e.what());
-            screen_.setStatus(status::kRunAborted + e.what());
+            host_.console().err(status::kRunAborted + e.what());
+            host_.setStatus(status::kRunAborted + e.what());
             makeNotReady();
-            screen_.done();
+            host_.done();
         }
         lock.lock();
     }
@@ -464,7 +455,7 @@ void T_DEOptimizer::run() {
 
 void T_DEOptimizer::pass() {
     takeParameters();
-    screen_.updateObservers();
+    host_.updateObservers();
     {
         std::unique_lock lock(runMutex_);
         if (passSleep_.count() > 0) {
@@ -475,10 +466,10 @@ void T_DEOptimizer::pass() {
         }
     }
     if (method_ != DesignMethod::ZPlane) {
-        screen_.updateObservers();
+        host_.updateObservers();
         if (designFinished_) {
             makeNotReady();
-            screen_.done();
+            host_.done();
         } else {
             start_FilterDesign();
         }
@@ -486,70 +477,39 @@ void T_DEOptimizer::pass() {
     }
     DEProblem* p = currentProblem();
     if (p == nullptr) {
-        screen_.setStatus(status::kNoProblem);
+        host_.setStatus(status::kNoProblem);
         makeNotReady();
-        screen_.done();
+        host_.done();
         return;
     }
     optimize(*p);
-    screen_.updateObservers();
+    host_.updateObservers();
     p->bestCost = minimum_;
     bool completed = p->completed();
     publishFigures(p);
     if (completed) {
-        screen_.setStatus(status::kSuccess);
+        host_.setStatus(status::kSuccess);
         makeNotReady();
-        screen_.done();
+        host_.done();
     }
 }
 
-std::string T_DEOptimizer::refusalBeforePreparation() const {
-    if (std::string entry = screen_.firstUnreadableEntry(); !entry.empty()) {
-        return entry;
-    }
-    struct Sized {
-        const char* name;
-        int rows;
-    };
-    const Sized tables[] = {
-        {"upper magnitude table", screen_.magUpper().getSize()},
-        {"lower magnitude table", screen_.magLower().getSize()},
-        {"upper group delay table", screen_.gdUpper().getSize()},
-        {"lower group delay table", screen_.gdLower().getSize()},
-        {"prefilter numerator table", screen_.ffNumerator().getSize()},
-        {"prefilter denominator table", screen_.ffDenominator().getSize()},
-    };
-    for (const auto& t : tables) {
-        if (t.rows > kTableCapacity) {
-            return tooManyRows(t.name, t.rows);
-        }
-    }
-    if (std::string why = schemeRefusal(screen_); !why.empty()) {
-        return why;
-    }
-    if (currentProblem() == nullptr) {
-        return status::kNoProblem;
-    }
-    return {};
+bool T_DEOptimizer::refuse(const std::string& why) {
+    host_.console().out(why, LineKind::Error);
+    host_.setStatus(why);
+    host_.updateObservers();
+    return false;
 }
 
-bool T_DEOptimizer::optStart() {
+bool T_DEOptimizer::optStart(const RunInput& in) {
     park();
     takeParameters();
-    auto refuse = [this](const std::string& why) {
-        screen_.console().out(why, LineKind::Error);
-        screen_.setStatus(why);
-        screen_.updateObservers();
-        return false;
-    };
-    if (std::string why = refusalBeforePreparation(); !why.empty()) {
-        return refuse(why);
-    }
-    for (const std::string& note : schemeNotes(screen_)) {
-        screen_.console().out(note, LineKind::Warning);
-    }
     DEProblem* p = currentProblem();
-    if (auto error = prepareProblem(*p, screen_)) {
+    if (p == nullptr) {
+        return refuse(status::kNoProblem);
+    }
+    input_ = in;
+    if (auto error = prepareProblem(*p, input_, host_.console())) {
         // The monitor shows the degrees of the realization tried (0 for one
         // that does not fit).
         {
@@ -560,7 +520,7 @@ bool T_DEOptimizer::optStart() {
         return refuse(*error);
     }
 
-    method_ = screen_.getDesignMethod();
+    method_ = input_.settings.method;
     design_ = method_ == DesignMethod::ZPlane ? nullptr : makeDesign_(method_);
     if (design_) {
         design_->reset();
@@ -576,7 +536,8 @@ bool T_DEOptimizer::optStart() {
     generation_ = 0;
     evaluation_ = 0;
     minimum_ = largest;
-    screen_.setParameters();
+    const SearchParameters& r = input_.parameters;
+    setParameters(r.problemIndex, r.NP, r.NP2, r.range, r.refreshRate);
     takeParameters();
     ensureCapacity(std::clamp(p->getLength(), 0, vector_capacity));
     publishFigures(p);
@@ -585,15 +546,14 @@ bool T_DEOptimizer::optStart() {
 }
 
 void T_DEOptimizer::optResume() {
-    screen_.setParameters();
     makeReady();
 }
 
-void T_DEOptimizer::initProblem() {
+void T_DEOptimizer::initProblem(int problemIndex, const RunInput& in) {
     park();
-    currentProblem_ = screen_.getCurrentProblem();
+    currentProblem_ = problemIndex;
     if (auto* p = currentProblem()) {
-        p->initMisc(screen_);
+        p->initMisc(in);
     }
 }
 
@@ -611,31 +571,25 @@ void T_DEOptimizer::setDesignMaker(DesignMaker maker) {
 
 void T_DEOptimizer::initDesignSuccessFlag() {
     park();
-    screen_.setNumDeg(0);
-    screen_.setDenomDeg(0);
-    screen_.setNZlinPair(0);
-    screen_.setNZPAllpPair(0);
+    host_.setDegrees(0, 0, 0, 0);
 }
 
 void T_DEOptimizer::finishClassical(const std::string& status) {
-    screen_.setStatus(status);
+    host_.setStatus(status);
     generation_ = 0;
     evaluation_ = 0;
     minimum_ = 0.0;
     designFinished_ = true;
-    screen_.setNumDeg(0);
-    screen_.setDenomDeg(0);
-    screen_.setNZlinPair(0);
-    screen_.setNZPAllpPair(0);
+    host_.setDegrees(0, 0, 0, 0);
     publishFigures(nullptr);
 }
 
 namespace {
 
-/// A design's status texts go to the session, which publishes them.
-class SessionStatus : public StatusSink {
+/// A design's status texts go to the hub, which publishes them.
+class HostStatus : public StatusSink {
   public:
-    explicit SessionStatus(DesignSession& s) : s_(s) {}
+    explicit HostStatus(RunHost& s) : s_(s) {}
     /// The monitor is refreshed at once, so a step's progress text ("Trying
     /// filterorder ...") shows while the step works, not after it.
     void setStatus(const std::string& text) override {
@@ -644,13 +598,14 @@ class SessionStatus : public StatusSink {
     }
 
   private:
-    DesignSession& s_;
+    RunHost& s_;
 };
 
 } // namespace
 
 void T_DEOptimizer::start_FilterDesign() {
-    screen_.setParameters();
+    // The run's settings were handed over at Start and cannot change while it
+    // is in progress; only what is still pending is taken.
     takeParameters();
     DEProblem* p = currentProblem();
     if (p == nullptr) {
@@ -661,9 +616,9 @@ void T_DEOptimizer::start_FilterDesign() {
         int type = 0;
         {
             std::unique_lock lock(problemMutex_);
-            p->init_tolerance_scheme(screen_);
-            p->load_fixed_filter(screen_, 1);
-            type = p->parseToleranceScheme(screen_);
+            p->init_tolerance_scheme(input_, host_.console());
+            p->load_fixed_filter(input_, host_.console(), 1);
+            type = p->parseToleranceScheme();
         }
         if (type == 0) {
             finishClassical(status::kInvalidScheme);
@@ -675,29 +630,27 @@ void T_DEOptimizer::start_FilterDesign() {
         finishClassical(status::kNotAvailable);
         return;
     }
-    SessionStatus status(screen_);
+    HostStatus status(host_);
     applyOutcome(*p, design_->step(p->data(), status));
 }
 
 void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
     for (const std::string& line : outcome.console) {
-        screen_.console().out(line);
+        host_.console().out(line);
     }
     if (outcome.status) {
-        screen_.setStatus(*outcome.status);
+        host_.setStatus(*outcome.status);
     }
     if (outcome.layout) {
         const DesignLayout& l = *outcome.layout;
-        // The hub's degrees first: the problem reads its layout from them.
-        screen_.setNumDeg(l.numDeg);
-        screen_.setDenomDeg(l.denomDeg);
-        screen_.setNZlinPair(l.linPairs);
-        screen_.setNZPAllpPair(l.allpassPairs);
+        // The hub's degrees first: the problem takes its layout from them as
+        // the hub reads them back.
+        input_.realization = host_.setDegrees(l.numDeg, l.denomDeg, l.linPairs, l.allpassPairs);
         {
             std::unique_lock lock(problemMutex_);
             problem.getBest(l.best);
-            problem.getPolesAndZeros(screen_);
-            problem.computePoleZeroPointers(screen_);
+            problem.getPolesAndZeros(input_);
+            problem.computePoleZeroPointers();
             problem.setPZpointers(l.pointers);
             if (!l.coefficients.empty()) {
                 problem.getCoefficients(l.coefficients);

@@ -5,6 +5,9 @@
 // filter problems (created by class name) and forwards the response and
 // coefficient operations to the current problem.
 //
+// It knows the hub only as a RunHost (status, progress, end of the run, the
+// degrees of a design) and takes what a run needs as one RunInput at Start.
+//
 // Threads. optimize, start_FilterDesign and the problem's evaluate and
 // boundsCheck run on the design thread only. The window thread starts, pauses,
 // resumes and stops the run and reads the figures through snapshot() and the
@@ -30,21 +33,22 @@
 
 #include "de/DERandom.h"
 #include "de/ProgressSnapshot.h"
+#include "de/RunHost.h"
 #include "design/FilterDesign.h"
 #include "problem/DEProblem.h"
+#include "problem/RunInput.h"
 
 namespace dovra {
-
-class DesignSession;
 
 /// Creates a filter problem from its class name ("Dovra.problem.IIR");
 /// nothing for an unknown name.
 std::unique_ptr<DEProblem> createProblem(const std::string& className);
 
-/// The preparation of a search run: the tables copied, the prefilter
-/// loaded, the realization read and, when it fits the capacities, the layout
-/// computed and the grid sampled. Returns why the realization does not fit.
-std::optional<std::string> prepareProblem(DEProblem& problem, DesignSession& session);
+/// The preparation of a search run from its input: the tables copied, the
+/// prefilter loaded, the realization taken and, when it fits the capacities,
+/// the layout computed and the grid set up. Returns why the realization does
+/// not fit.
+std::optional<std::string> prepareProblem(DEProblem& problem, const RunInput& in, Console& console);
 
 /// Makes the design object of a method (makeDesign unless a test puts its own).
 using DesignMaker = std::function<std::unique_ptr<FilterDesign>(DesignMethod)>;
@@ -63,7 +67,9 @@ class T_DEOptimizer {
     static constexpr double crossover = 0.95;
     static constexpr double largest = 1.7976931348623157e308;
 
-    explicit T_DEOptimizer(DesignSession& screen);
+    /// The problems are created by class name, one slot per identifier.
+    explicit T_DEOptimizer(RunHost& host,
+                           const std::vector<std::string>& problemIdentifiers = {"IIR"});
     /// Ends and joins the design thread.
     ~T_DEOptimizer();
     T_DEOptimizer(const T_DEOptimizer&) = delete;
@@ -82,12 +88,13 @@ class T_DEOptimizer {
     void consoleDisable() { console_ = false; }
 
     // --- run control ----------------------------------------------------------------
-    /// Current problem index from the session, then the problem's initMisc.
-    void initProblem();
+    /// The given problem slot becomes the current one, then its initMisc
+    /// with the given settings.
+    void initProblem(int problemIndex, const RunInput& in);
     /// Forgets the state of the last classical or FIR design run.
     void initLR();
-    /// Copies the settings (session setParameters); creates and starts the
-    /// design thread when there is none.
+    /// Creates and starts the design thread when there is none (the caller
+    /// hands the settings over with setParameters first).
     void start();
     /// Ends the design thread and joins it. From the design thread itself it
     /// only tells the thread to end; a later start or stop joins it.
@@ -99,16 +106,16 @@ class T_DEOptimizer {
     void makeNotReady();
     bool isReady() const;
     void optIdle() { makeNotReady(); }
-    /// Prepares a run on the current problem and wakes the design thread.
-    /// Returns false, with the reason as the status text, when the task cannot
-    /// be run (a table entry that is not a number, a table over its capacity, a
-    /// realization beyond the capacities, no problem); nothing is searched then.
-    bool optStart();
-    /// Copies the settings again and wakes the design thread; the counters and
-    /// the population stay.
+    /// Prepares a run of the given input on the current problem and wakes the
+    /// design thread. Returns false, with the reason as the status text, when
+    /// the run cannot go (no problem, a realization beyond the capacities);
+    /// nothing is searched then. The input's tables were checked by the hub.
+    bool optStart(const RunInput& in);
+    /// Wakes the design thread again; the counters and the population stay
+    /// (the caller hands the settings over with setParameters first).
     void optResume();
     /// Success flag off; numerator, denominator, linear-phase and allpass
-    /// counts of the session set to 0.
+    /// counts of the hub set to 0.
     void initDesignSuccessFlag();
     /// One step of a classical or FIR design: the design input record is read
     /// off the scheme on the first step of a run; the design's outcome is then
@@ -137,7 +144,7 @@ class T_DEOptimizer {
     ParamVector getBest() const;
     double getOffset() const;
     int getPhase() const;
-    /// The session's status text, kept with the figures (DesignSession::setStatus).
+    /// The hub's status text, kept with the figures.
     void publishStatus(const std::string& status);
 
     /// Sets the run figures at once (used when a design step writes its result).
@@ -166,9 +173,9 @@ class T_DEOptimizer {
     Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const;
     Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const;
 
-    /// A reason why the task cannot be run, checked before the problem is
-    /// prepared (unreadable entries, tables beyond capacity); empty when none.
-    std::string refusalBeforePreparation() const;
+    /// The hub's checks before a run is prepared (RunHost::refusalBeforePreparation),
+    /// for callers that hold the optimizer.
+    std::string refusalBeforePreparation() { return host_.refusalBeforePreparation(); }
 
   protected:
     struct RunParameters {
@@ -201,7 +208,10 @@ class T_DEOptimizer {
     /// Ready flag off; waits until the design thread has finished its pass.
     void park();
 
-    DesignSession& screen_;
+    /// Status, console line and monitor of a run that cannot go.
+    bool refuse(const std::string& why);
+
+    RunHost& host_;
     std::vector<std::unique_ptr<DEProblem>> problems_;
     std::atomic<int> currentProblem_{0};
 
@@ -233,6 +243,9 @@ class T_DEOptimizer {
     int offspringBase_ = 0;
     /// Members with a valid row and cost.
     int members_ = 0;
+
+    /// What the run started with; a design step updates its degrees.
+    RunInput input_;
 
     // --- classical and FIR design state (design thread) --------------------------------
     DesignMaker makeDesign_;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "DesignSession.h"
-
 namespace dovra {
 namespace {
 
@@ -70,23 +68,24 @@ std::optional<std::string> DEProblem::checkCapacity(int N, int M, int L, int A) 
     return std::nullopt;
 }
 
-void DEProblem::getPolesAndZeros(DesignSession& s) {
-    N_ = s.getNumDeg();
-    M_ = s.getDenomDeg();
-    L_ = s.getNZLinPair();
-    A_ = s.getNZPAllpPair();
-    dimension_ = static_cast<int>(static_cast<std::uint32_t>(s.getDimension()));
+void DEProblem::getPolesAndZeros(const RunInput& in) {
+    const RealizationValues& r = in.realization;
+    N_ = r.numDeg;
+    M_ = r.denomDeg;
+    L_ = r.linPairs;
+    A_ = r.allpassPairs;
+    dimension_ = static_cast<int>(static_cast<std::uint32_t>(r.dimension));
     // Settings cannot change while a run is in progress, so the design method
-    // read here holds for every response and coefficient built until the next
-    // preparation; the window thread's plots then never ask the session.
-    method_ = s.getDesignMethod();
+    // taken here holds for every response and coefficient built until the
+    // next preparation.
+    method_ = in.settings.method;
     // A realization that does not fit is refused, not trimmed: the settings
     // stay as they are, the layout is empty and the coefficient builders build
     // nothing, so no array is ever indexed beyond its capacity.
     capacityError_ = checkCapacity(N_, M_, L_, A_);
 }
 
-void DEProblem::computePoleZeroPointers(DesignSession& /*s*/) {
+void DEProblem::computePoleZeroPointers() {
     if (capacityError_) {
         nZR_ = nZA_ = nPR_ = nPA_ = nLR_ = nLA_ = nZAR_ = nZAA_ = 0;
         zrFirst_ = zrLast_ = zaFirst_ = zaLast_ = 0;
@@ -153,15 +152,15 @@ void DEProblem::setPZpointers(const PZPointers& p) {
     nPA_ = count(paFirst_, paLast_);
 }
 
-void DEProblem::initMisc(DesignSession& s) {
+void DEProblem::initMisc(const RunInput& in) {
     D_ = std::clamp(dimension_, 0, kVectorCapacity);
     best_.fill(0.0);
     invLn10_ = 1.0 / std::log(10.0);
-    initSampling(s);
-    // Read once per run: settings cannot change while a run is in progress.
-    quant_ = s.getQuant();
-    structId_ = s.getStructId();
-    method_ = s.getDesignMethod();
+    initSampling(in);
+    // Taken once per run: settings cannot change while a run is in progress.
+    quant_ = in.settings.quant;
+    structId_ = in.settings.structure;
+    method_ = in.settings.method;
     phase_ = 0;
 }
 
@@ -173,27 +172,22 @@ void DEProblem::getBest(std::span<const double> x) {
 
 // --- prefilter ---------------------------------------------------------------------
 
-void DEProblem::load_fixed_filter(DesignSession& s, int noPrefilter) {
+void DEProblem::load_fixed_filter(const RunInput& in, Console& console, int noPrefilter) {
     // Nothing of a previous prefilter survives a load.
     prefilter_ = Prefilter();
     if (noPrefilter != 0) {
         return;
     }
     // A table over the capacity is reported and treated as empty.
-    auto load = [&s](FixedFilterDataBase& table, const char* tooMany) {
-        std::vector<double> c;
-        const int n = s.getFfDbSize(table);
-        if (n > kTableCapacity) {
-            s.console().out(tooMany + std::to_string(kTableCapacity));
-            return c;
+    auto load = [&console](const CoefficientValues& table, const char* tooMany) {
+        if (table.rows > kTableCapacity) {
+            console.out(tooMany + std::to_string(kTableCapacity));
+            return std::vector<double>();
         }
-        for (int i = 0; i < n; ++i) {
-            c.push_back(s.getFfDbCoeffi(table, i));
-        }
-        return c;
+        return table.coefficients;
     };
-    const std::vector<double> a = load(s.ffNumerator(), kTooManyA);
-    const std::vector<double> b = load(s.ffDenominator(), kTooManyB);
+    const std::vector<double> a = load(in.ffNumerator, kTooManyA);
+    const std::vector<double> b = load(in.ffDenominator, kTooManyB);
     prefilter_ = Prefilter(a, b);
 }
 

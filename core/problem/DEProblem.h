@@ -3,8 +3,9 @@
 // parameter vector, the prefilter and the sampled tolerance scheme.
 //
 // Everything a search step reads from the settings is copied into the problem
-// when a run is prepared (getPolesAndZeros, initMisc, load_fixed_filter):
-// settings cannot change while a run is in progress, and the response and
+// from the run's input when a run is prepared (getPolesAndZeros, initMisc,
+// load_fixed_filter): settings cannot change while a run is in progress, and
+// the response and
 // coefficient functions then read only the problem's own copies, so they are
 // const and reentrant and the window thread may call them during a search.
 
@@ -20,11 +21,12 @@
 #include "problem/Data.h"
 #include "problem/FilterResponse.h"
 #include "problem/Response.h"
+#include "problem/RunInput.h"
 #include "problem/Types.h"
+#include "text/Console.h"
 
 namespace dovra {
 
-class DesignSession;
 class T_DEOptimizer;
 
 class DEProblem {
@@ -75,29 +77,34 @@ class DEProblem {
     }
 
     // --- tolerance scheme ---------------------------------------------------
-    virtual void init_tolerance_scheme(DesignSession& s);
-    virtual int parseToleranceScheme(DesignSession& s);
+    /// Copies the four constraint tables of the run's input; a table over the
+    /// capacity is reported on the console and limits nothing.
+    virtual void init_tolerance_scheme(const RunInput& in, Console& console);
+    /// Reads the loaded magnitude tables as a lowpass (1), highpass (2),
+    /// bandpass (4) or bandstop (8) into the design input record; 0 when they
+    /// are none of these.
+    virtual int parseToleranceScheme();
 
     // --- prefilter -----------------------------------------------------------
-    /// Loads the prefilter from the session's two prefilter tables, or clears
-    /// it when noPrefilter is non-zero. Arrays are cleared first, so nothing
-    /// of a previous prefilter is ever read.
-    virtual void load_fixed_filter(DesignSession& s, int noPrefilter);
+    /// Loads the prefilter from the run's two prefilter tables, or clears it
+    /// when noPrefilter is non-zero. Arrays are cleared first, so nothing of a
+    /// previous prefilter is ever read.
+    virtual void load_fixed_filter(const RunInput& in, Console& console, int noPrefilter);
 
     // --- realization and layout ----------------------------------------------
     /// Reads the realization (degrees, pairs, dimension, design method) and
     /// checks it against the capacities (capacityError).
-    virtual void getPolesAndZeros(DesignSession& s);
+    virtual void getPolesAndZeros(const RunInput& in);
     /// Counts and index ranges of the eight blocks. For a realization that
     /// does not fit, every count is 0 and every range [0, 0].
-    virtual void computePoleZeroPointers(DesignSession& s);
+    virtual void computePoleZeroPointers();
     virtual LayoutRecord getPZparameters() const;
     /// Zero and pole ranges of a classical design; bounds are kept inside the
     /// vector capacity.
     virtual void setPZpointers(const PZPointers& p);
     /// Dimension (at most the vector capacity), zeroed best vector, sampling
     /// grid, quantization, structure and design method; phase 0.
-    virtual void initMisc(DesignSession& s);
+    virtual void initMisc(const RunInput& in);
     /// Keeps a copy of x as the problem's best vector.
     virtual void getBest(std::span<const double> x);
     virtual int getLength() const { return D_; }
@@ -147,6 +154,11 @@ class DEProblem {
     std::int64_t quantization() const { return quant_; }
     DesignMethod designMethod() const { return method_; }
     int structure() const { return structId_; }
+    /// Radius restrictions of the run (initMisc), which the search draws
+    /// its first population within.
+    double zeroRadiusLow() const { return zeroRadiusLow_; }
+    double zeroRadiusHigh() const { return zeroRadiusHigh_; }
+    double poleRadiusRestr() const { return poleRadiusRestr_; }
 
     // Prefilter state after load_fixed_filter.
     const Prefilter& prefilter() const { return prefilter_; }
@@ -168,7 +180,7 @@ class DEProblem {
     void buildSamplingTables();
     /// The sampling part of initMisc: mode, granularity, points per segment,
     /// sampling table, and what depends only on the grid.
-    void initSampling(DesignSession& s);
+    void initSampling(const RunInput& in);
 
     Data data_;
     ParamVector best_{};

@@ -1,7 +1,7 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "DesignSession.h"
 #include "problem/DEProblem.h"
 
 namespace dovra {
@@ -67,9 +67,10 @@ void DEProblem::buildSamplingTables() {
     gridReady_ = false;
 }
 
-void DEProblem::initSampling(DesignSession& s) {
-    samplingMode_ = s.getSamplingMode();
-    granularity_ = s.getSamplingGranularity();
+void DEProblem::initSampling(const RunInput& in) {
+    const SearchSettings& s = in.settings;
+    samplingMode_ = s.samplingMode;
+    granularity_ = s.samplingGranularity;
     pointsPerSegment_ = pointsPerSegment(granularity_);
     samplingTable_ = samplingMode_ == "linear" ? &linearTable_ : &cosineTable_;
 
@@ -77,11 +78,11 @@ void DEProblem::initSampling(DesignSession& s) {
     // from the settings is copied here, once per run: settings cannot change
     // while a run is in progress (the pages are locked in "Running" and
     // "Paused"), so reading them at every call would only cost time.
-    method_ = s.getDesignMethod();
-    freezeGd_ = s.getFreezingStateOfGdConstraints();
-    poleRadiusRestr_ = s.getPoleRadiusRestr();
-    zeroRadiusLow_ = s.getZeroRadiusRestrLow();
-    zeroRadiusHigh_ = s.getZeroRadiusRestrHigh();
+    method_ = s.method;
+    freezeGd_ = s.freezeGd;
+    poleRadiusRestr_ = s.poleRadiusRestr;
+    zeroRadiusLow_ = s.zeroRadiusLow;
+    zeroRadiusHigh_ = s.zeroRadiusHigh;
 
     // The samples depend on the prefilter and the realization as well, which
     // a run may load in any order before its first evaluation.
@@ -127,51 +128,34 @@ void DEProblem::sampleScheme() {
     gridReady_ = true;
 }
 
-void DEProblem::init_tolerance_scheme(DesignSession& s) {
+void DEProblem::init_tolerance_scheme(const RunInput& in, Console& console) {
     struct Target {
         std::array<double, kTableCapacity>& w;
         std::array<double, kTableCapacity>& limit;
         int& rows;
         const char* tooMany;
     };
-    auto load = [&](const Target& target, int n, auto omega, auto limit) {
-        target.rows = n;
+    auto load = [&console](const Target& target, const ConstraintValues& table) {
+        target.rows = table.rows;
         // Cleared first, so that no row of an earlier scheme is ever read.
         target.w.fill(0.0);
         target.limit.fill(0.0);
-        if (n > kTableCapacity) {
-            s.console().out(target.tooMany + std::to_string(kTableCapacity));
+        if (table.rows > kTableCapacity) {
+            console.out(target.tooMany + std::to_string(kTableCapacity));
             return;
         }
-        if (n >= 2) {
-            for (int i = 0; i < n; ++i) {
-                target.w[static_cast<std::size_t>(i)] = omega(i);
-                target.limit[static_cast<std::size_t>(i)] = limit(i);
-            }
-        }
+        const std::size_t n = std::min({table.omega.size(), table.limit.size(), target.w.size()});
+        std::copy_n(table.omega.begin(), n, target.w.begin());
+        std::copy_n(table.limit.begin(), n, target.limit.begin());
     };
-    auto& mu = s.magUpper();
-    auto& ml = s.magLower();
-    auto& gu = s.gdUpper();
-    auto& gl = s.gdLower();
-    load(
-        {magUpperW_, magUpperL_, nMagUpper_, kTooManyUpperMag}, s.getMagDbSize(mu),
-        [&](int i) { return s.getMagDbOmega(mu, i); },
-        [&](int i) { return s.getMagDbLimit(mu, i); });
-    load(
-        {magLowerW_, magLowerL_, nMagLower_, kTooManyLowerMag}, s.getMagDbSize(ml),
-        [&](int i) { return s.getMagDbOmega(ml, i); },
-        [&](int i) { return s.getMagDbLimit(ml, i); });
-    load(
-        {gdUpperW_, gdUpperL_, nGdUpper_, kTooManyUpperGd}, s.getGdDbSize(gu),
-        [&](int i) { return s.getGdDbOmega(gu, i); }, [&](int i) { return s.getGdDbLimit(gu, i); });
-    load(
-        {gdLowerW_, gdLowerL_, nGdLower_, kTooManyLowerGd}, s.getGdDbSize(gl),
-        [&](int i) { return s.getGdDbOmega(gl, i); }, [&](int i) { return s.getGdDbLimit(gl, i); });
+    load({magUpperW_, magUpperL_, nMagUpper_, kTooManyUpperMag}, in.magUpper);
+    load({magLowerW_, magLowerL_, nMagLower_, kTooManyLowerMag}, in.magLower);
+    load({gdUpperW_, gdUpperL_, nGdUpper_, kTooManyUpperGd}, in.gdUpper);
+    load({gdLowerW_, gdLowerL_, nGdLower_, kTooManyLowerGd}, in.gdLower);
     gridReady_ = false;
 }
 
-int DEProblem::parseToleranceScheme(DesignSession& /*s*/) {
+int DEProblem::parseToleranceScheme() {
     // Breakpoints: A, B levels and frequencies of the upper table, C, E of the
     // lower table.
     std::array<double, 5> A, B, C, E;

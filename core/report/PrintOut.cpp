@@ -6,7 +6,6 @@
 #include <sstream>
 #include <vector>
 
-#include "DesignSession.h"
 #include "problem/Sections.h"
 #include "text/AtomicFile.h"
 #include "text/NumberText.h"
@@ -108,11 +107,10 @@ void PrintOut::coeffi_b_print(std::span<const double> x, std::int64_t q, int /*s
                                  [&](const Section& s, bool) { writeSection(out, 'b', s, q, k); });
 }
 
-std::string PrintOut::reportText() {
-    DesignSession& s = screen_;
+std::string PrintOut::reportText(const ReportInput& in) {
     // One snapshot: the figures, the vector and its layout of the same moment
     // of the run, and what the run fixed for its coefficients.
-    const ProgressSnapshot snap = s.snapshot();
+    const ProgressSnapshot& snap = in.snapshot;
     setPZparameters(snap.layout);
     const ParamVector& x = snap.best;
     const FilterResponse filter = snap.bestFilter();
@@ -124,7 +122,7 @@ std::string PrintOut::reportText() {
     // run figures and the parameters are still written.
     const bool fits = !run.capacityError;
     if (!fits) {
-        s.console().out(kNoCoefficients + *run.capacityError);
+        console_.out(kNoCoefficients + *run.capacityError);
     }
 
     std::ostringstream out;
@@ -184,35 +182,31 @@ std::string PrintOut::reportText() {
 
     line(out, " ");
     line(out, kPrefilterHeader);
-    const int na = s.getFfDbSize(s.ffNumerator());
-    if (na > prefilter_capacity) {
-        s.console().out(kTooManyA + std::to_string(prefilter_capacity));
-    } else if (na >= 2) {
-        line(out, kNumeratorHeader);
-        for (int i = 0; i < na; ++i) {
-            lineCR(out, "af(" + std::to_string(i + 1) +
-                            ")=" + text::formatDouble(s.getFfDbCoeffi(s.ffNumerator(), i)) + ";");
+    // A prefilter table over the capacity is said and left out; one of fewer
+    // than two rows has nothing to list.
+    auto prefilter = [&](const CoefficientValues& table, const char* tooMany, const char* header,
+                         const char* label) {
+        if (table.rows > prefilter_capacity) {
+            console_.out(tooMany + std::to_string(prefilter_capacity));
+        } else if (table.rows >= 2) {
+            line(out, header);
+            for (std::size_t i = 0; i < table.coefficients.size(); ++i) {
+                lineCR(out, label + std::to_string(i + 1) +
+                                ")=" + text::formatDouble(table.coefficients[i]) + ";");
+            }
         }
-    }
-    const int nb = s.getFfDbSize(s.ffDenominator());
-    if (nb > prefilter_capacity) {
-        s.console().out(kTooManyB + std::to_string(prefilter_capacity));
-    } else if (nb >= 2) {
-        line(out, kDenominatorHeader);
-        for (int i = 0; i < nb; ++i) {
-            lineCR(out, "bf(" + std::to_string(i + 1) +
-                            ")=" + text::formatDouble(s.getFfDbCoeffi(s.ffDenominator(), i)) + ";");
-        }
-    }
+    };
+    prefilter(in.ffNumerator, kTooManyA, kNumeratorHeader, "af(");
+    prefilter(in.ffDenominator, kTooManyB, kDenominatorHeader, "bf(");
     return out.str();
 }
 
-bool PrintOut::printResult() {
+bool PrintOut::printResult(const ReportInput& in) {
     // A Stop on the window thread and the end of a run on the design thread may
     // both write the report; one writes after the other.
     std::lock_guard writeLock(writeMutex_);
-    const std::string name = screen_.getResultsFileName();
-    const std::string content = reportText();
+    const std::string& name = in.fileName;
+    const std::string content = reportText(in);
     std::string error;
     std::string note;
     bool ok = false;
@@ -222,13 +216,13 @@ bool PrintOut::printResult() {
         ok = writeFileAtomically(name, content, error, nullptr, &note);
     }
     if (!ok) {
-        screen_.console().err(kNotWritten + error);
+        console_.err(kNotWritten + error);
     } else if (!note.empty()) {
-        screen_.console().err(note, LineKind::Warning);
+        console_.err(note, LineKind::Warning);
     } else {
         // The console has no line for a written file; the window's message
         // line says it.
-        screen_.console().notice(kWritten + name, LineKind::Info);
+        console_.notice(kWritten + name, LineKind::Info);
     }
     std::lock_guard lock(mutex_);
     ++written_;

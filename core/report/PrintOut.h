@@ -3,7 +3,9 @@
 // the coefficients as sections (when that structure is chosen) and in direct
 // form, and the prefilter coefficients, as assignments a MATLAB-style
 // environment reads. Written whole to a temporary file and renamed over the
-// target, so a failure leaves the previous results file as it was.
+// target, so a failure leaves the previous results file as it was. The writer
+// gets what it prints as one value (ReportInput) and prints its console lines
+// on the console it is given.
 
 #include <cstdint>
 #include <mutex>
@@ -11,19 +13,32 @@
 #include <span>
 #include <string>
 
+#include "de/ProgressSnapshot.h"
+#include "problem/RunInput.h"
 #include "problem/Types.h"
+#include "text/Console.h"
 
 namespace dovra {
 
-class DesignSession;
+/// What a results file is written from.
+struct ReportInput {
+    /// The results file name.
+    std::string fileName;
+    /// The figures, the best vector, its layout and what the run fixed for its
+    /// coefficients, all of one moment.
+    ProgressSnapshot snapshot;
+    /// The prefilter tables: their row counts and, for two rows up to the
+    /// report's prefilter capacity, their coefficients.
+    CoefficientValues ffNumerator, ffDenominator;
+};
 
 class PrintOut {
   public:
-    explicit PrintOut(DesignSession& screen) : screen_(screen) {}
+    explicit PrintOut(Console& console) : console_(console) {}
 
-    /// Writes the results file under the session's results file name. Returns
-    /// false (after a message on the error stream) when it could not be written.
-    bool printResult();
+    /// Writes the results file under the input's file name. Returns false
+    /// (after a message on the error stream) when it could not be written.
+    bool printResult(const ReportInput& in);
 
     /// How many reports were attempted, and whether the last one was written;
     /// a runner without a window learns from these whether its results exist.
@@ -31,7 +46,7 @@ class PrintOut {
     bool lastReportOk() const;
 
     /// The whole report as text, exactly as printResult writes it.
-    std::string reportText();
+    std::string reportText(const ReportInput& in);
 
     void setPZparameters(const LayoutRecord& p) { layout_ = p; }
 
@@ -45,7 +60,7 @@ class PrintOut {
     static constexpr int prefilter_capacity = 480;
 
   private:
-    DesignSession& screen_;
+    Console& console_;
     LayoutRecord layout_{};
     std::mutex writeMutex_;
     mutable std::mutex mutex_;

@@ -78,7 +78,7 @@ class MessageLineTest : public QObject {
         DovraScreen s(out_, err_);
         s.show();
         s.session().setResultsFileName("/dev/full");
-        QVERIFY(!s.session().printOut().printResult());
+        QVERIFY(!s.session().printOut().printResult(s.session().reportInput()));
         QCOMPARE(
             s.messageLine()->text(),
             QStringLiteral(
@@ -88,7 +88,7 @@ class MessageLineTest : public QObject {
         QTemporaryDir dir;
         const std::string written = dir.filePath("run.out").toStdString();
         s.session().setResultsFileName(written);
-        QVERIFY(s.session().printOut().printResult());
+        QVERIFY(s.session().printOut().printResult(s.session().reportInput()));
         QCOMPARE(s.messageLine()->text(),
                  QString::fromStdString("Results file written: " + written));
         QVERIFY(!s.messageIsError());

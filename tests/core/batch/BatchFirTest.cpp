@@ -79,8 +79,8 @@ Data recordOf(const fs::path& task) {
     DesignSession s(out, err);
     EXPECT_TRUE(openDatabase(s, task.string()));
     DEProblem& p = *s.optimizer().currentProblem();
-    p.init_tolerance_scheme(s);
-    p.parseToleranceScheme(s);
+    p.init_tolerance_scheme(s.runInput(), s.console());
+    p.parseToleranceScheme();
     return p.data();
 }
 

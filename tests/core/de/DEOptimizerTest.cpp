@@ -73,9 +73,6 @@ TEST_P(InitialDraws, EachEntryComesFromItsInterval) {
     const auto& layout = GetParam();
     std::ostringstream out, err;
     DesignSession session(out, err);
-    session.setZeroRadiusRestrLow(0.3);
-    session.setZeroRadiusRestrHigh(5.0);
-    session.setPoleRadiusRestr(0.1);
     T_DEOptimizer optimizer(session);
     optimizer.random().setMySeed(5);
     optimizer.setParameters(0, 400, 400, 2.0, 1);
@@ -84,6 +81,7 @@ TEST_P(InitialDraws, EachEntryComesFromItsInterval) {
     problem.setZeroRadii(layout.zr[0], layout.zr[1], layout.zr[2]);
     problem.setPoleRadii(layout.pr[0], layout.pr[1], layout.pr[2]);
     problem.setAllpassRadii(layout.zar[0], layout.zar[1], layout.zar[2]);
+    problem.setRadiusRestrictions(0.3, 5.0, 0.1);
     problem.record = true;
     optimizer.optimize(problem);
     ASSERT_EQ(problem.evaluated.size(), 400u);

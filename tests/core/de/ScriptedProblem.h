@@ -60,6 +60,11 @@ class ScriptedProblem : public DEProblem {
         zarLast_ = last;
         nZAR_ = count;
     }
+    void setRadiusRestrictions(double zeroLow, double zeroHigh, double pole) {
+        zeroRadiusLow_ = zeroLow;
+        zeroRadiusHigh_ = zeroHigh;
+        poleRadiusRestr_ = pole;
+    }
 
     CostFunction cost = sphere;
     Completion completion = [](double, int&) { return false; };
@@ -117,20 +122,22 @@ class ScriptedProblem : public DEProblem {
     double gdel(std::span<const double>, double) const override { return 0.0; }
     void getCoefficients(std::span<const double>) override {}
 
-    void init_tolerance_scheme(DesignSession&) override { note("init_tolerance_scheme"); }
-    int parseToleranceScheme(DesignSession&) override {
+    void init_tolerance_scheme(const RunInput&, Console&) override {
+        note("init_tolerance_scheme");
+    }
+    int parseToleranceScheme() override {
         note("parseToleranceScheme");
         return schemeValid ? 1 : 0;
     }
-    void load_fixed_filter(DesignSession&, int noPrefilter) override {
+    void load_fixed_filter(const RunInput&, Console&, int noPrefilter) override {
         note("load_fixed_filter(" + std::to_string(noPrefilter) + ")");
     }
-    void getPolesAndZeros(DesignSession&) override {
+    void getPolesAndZeros(const RunInput&) override {
         note("getPolesAndZeros");
         capacityError_ = capacityText;
     }
-    void computePoleZeroPointers(DesignSession&) override { note("computePoleZeroPointers"); }
-    void initMisc(DesignSession&) override {
+    void computePoleZeroPointers() override { note("computePoleZeroPointers"); }
+    void initMisc(const RunInput&) override {
         note("initMisc");
         scriptedPhase_ = 0;
         ++initMiscCount;

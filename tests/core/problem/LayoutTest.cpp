@@ -124,7 +124,7 @@ TEST_F(ProblemTest, InitMiscResetsTheRunState) {
     EXPECT_EQ(p.bestVector()[1], 0.5);
     EXPECT_EQ(p.bestVector()[5], 0.0);
     p.setPhase(2);
-    p.initMisc(session);
+    p.initMisc(session.runInput());
     EXPECT_EQ(p.getPhase(), 0);
     EXPECT_EQ(p.quantization(), 8);
     EXPECT_EQ(p.structure(), 1);
@@ -132,7 +132,7 @@ TEST_F(ProblemTest, InitMiscResetsTheRunState) {
         ASSERT_EQ(v, 0.0);
     }
     session.setDesignIdentifierIdx(5);
-    p.getPolesAndZeros(session);
+    p.getPolesAndZeros(session.runInput());
     EXPECT_EQ(p.designMethod(), DesignMethod::LinearPhaseFir);
 }
 

@@ -11,7 +11,7 @@ TEST_F(ProblemTest, NormalisesByTheLeadingDenominatorCoefficient) {
     addPrefilter(session.ffNumerator(), {"1.0"});
     addPrefilter(session.ffDenominator(), {"2.0", "1.0"});
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_EQ(p.ffGain(), 0.5);
     EXPECT_EQ(p.ffNumeratorDegree(), 1);
     EXPECT_EQ(p.ffDenominatorDegree(), 1);
@@ -29,7 +29,7 @@ TEST_F(ProblemTest, NormalisesByTheLeadingDenominatorCoefficient) {
 TEST_F(ProblemTest, SingleCoefficientBecomesFirstDegree) {
     addPrefilter(session.ffNumerator(), {"3.0"});
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_EQ(p.ffGain(), 1.0);
     EXPECT_EQ(p.ffNumeratorDegree(), 1);
     EXPECT_EQ(p.ffDenominatorDegree(), 0);
@@ -43,7 +43,7 @@ TEST_F(ProblemTest, LeadingDenominatorNearZeroScalesBy1e12) {
     addPrefilter(session.ffNumerator(), {"1.0", "0.5"});
     addPrefilter(session.ffDenominator(), {"1.0E-13", "1.0"});
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_EQ(p.ffGain(), 1e12);
     EXPECT_EQ(p.ffNumerator()[1], 0.5e12);
     EXPECT_EQ(p.ffDenominator()[1], 1e12);
@@ -63,7 +63,7 @@ TEST_P(OversizeTable, IsReportedAndNotLoaded) {
     addPrefilter(session.ffDenominator(),
                  GetParam().numerator ? std::vector<std::string>{"1.0", "-0.5"} : many);
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_NE(out.str().find(std::string(GetParam().message) + "\n"), std::string::npos)
         << out.str();
     if (GetParam().numerator) {
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Tables, OversizeTable,
 TEST_F(ProblemTest, ExactlyTheCapacityIsLoaded) {
     addPrefilter(session.ffNumerator(), std::vector<std::string>(100, "0.25"));
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_EQ(p.ffNumeratorDegree(), 99);
     EXPECT_EQ(out.str(), "");
     EXPECT_NEAR(p.amag_ff(0.0), 25.0, 1e-12);
@@ -100,13 +100,13 @@ TEST_F(ProblemTest, EveryLoadStartsFromCleared) {
     addPrefilter(session.ffNumerator(), {"1.0", "2.0", "3.0", "4.0", "5.0"});
     addPrefilter(session.ffDenominator(), {"1.0", "0.1", "0.2"});
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_EQ(p.ffNumeratorDegree(), 4);
 
     session.ffNumerator().clear();
     session.ffDenominator().clear();
     addPrefilter(session.ffNumerator(), {"7.0", "8.0"});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     EXPECT_EQ(p.ffNumeratorDegree(), 1);
     EXPECT_EQ(p.ffDenominatorDegree(), 0);
     for (std::size_t i = 2; i < p.ffNumerator().size(); ++i) {
@@ -117,7 +117,7 @@ TEST_F(ProblemTest, EveryLoadStartsFromCleared) {
     }
     EXPECT_EQ(p.amag_ff(0.0), 15.0);
 
-    p.load_fixed_filter(session, 1);
+    p.load_fixed_filter(session.runInput(), session.console(), 1);
     EXPECT_EQ(p.ffNumeratorDegree(), 0);
     for (double v : p.ffNumerator()) {
         ASSERT_EQ(v, 0.0);
@@ -130,7 +130,7 @@ TEST_F(ProblemTest, EveryLoadStartsFromCleared) {
 TEST_F(ProblemTest, DenominatorOnlyPrefilterIsItsReciprocal) {
     addPrefilter(session.ffDenominator(), {"2.0", "-1.0", "0.5"});
     IIR& p = prepare({2, 0, 0, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     ASSERT_EQ(p.ffNumeratorDegree(), 0);
     ASSERT_EQ(p.ffDenominatorDegree(), 2);
     auto H = [](double w) { return responseFromCoefficients({1.0}, {2.0, -1.0, 0.5}, w); };
@@ -149,7 +149,7 @@ TEST_F(ProblemTest, PrefilterDelayIgnoresTheDesignShortcut) {
     addPrefilter(session.ffNumerator(), {"1.0", "0.5"});
     addPrefilter(session.ffDenominator(), {"1.0", "-0.3"});
     IIR& p = prepare({0, 0, 4, 0});
-    p.load_fixed_filter(session, 0);
+    p.load_fixed_filter(session.runInput(), session.console(), 0);
     auto H = [](double w) { return responseFromCoefficients({1.0, 0.5}, {1.0, -0.3}, w); };
     for (double w : {0.05, 0.2, 0.4}) {
         EXPECT_NEAR(p.gdel_ff(w), numericGroupDelay(H, w), 1e-6) << w;

@@ -39,9 +39,7 @@ class ProblemTest : public ::testing::Test {
         session.setNZlinPair(r.L);
         session.setNZPAllpPair(r.A);
         IIR& p = problem();
-        p.getPolesAndZeros(session);
-        p.computePoleZeroPointers(session);
-        p.initMisc(session);
+        prepareProblem(p, session.runInput(), session.console());
         return p;
     }
 

@@ -53,7 +53,7 @@ TEST_F(ProblemTest, GroupDelayShortcutsAndEdges) {
     }
     // Linear-phase FIR design methods: half the numerator degree.
     session.setDesignIdentifierIdx(5);
-    p.getPolesAndZeros(session);
+    p.getPolesAndZeros(session.runInput());
     const std::vector<double> a(21, 0.3), b{1.0, 0.5};
     EXPECT_EQ(p.gdel_ab(a, {}, 20, 0, 0.1), 10.0);
     EXPECT_EQ(p.gdel_ab(a, b, 20, 1, 0.33), 10.0);
@@ -71,19 +71,19 @@ TEST_F(ProblemTest, PureLinearPhaseRealizationHasConstantDelay) {
     }
     // Quantized, the delay is computed; it is still close to 3 away from zeros.
     session.setWordLength(24);
-    p.initMisc(session);
+    p.initMisc(session.runInput());
     EXPECT_NE(p.gdel(x, 0.1), 3.0);
     EXPECT_NEAR(p.gdel(x, 0.1), 3.0, 1e-3);
 }
 
 TEST_F(ProblemTest, NoPrefilterIsTransparent) {
     IIR& p = prepare({2, 2, 0, 0});
-    p.load_fixed_filter(session, 1);
+    p.load_fixed_filter(session.runInput(), session.console(), 1);
     for (double w : {0.0, 0.2, 0.5}) {
         EXPECT_EQ(p.amag_ff(w), 1.0);
         EXPECT_EQ(p.gdel_ff(w), 0.0);
     }
-    p.load_fixed_filter(session, 0); // empty tables
+    p.load_fixed_filter(session.runInput(), session.console(), 0); // empty tables
     EXPECT_EQ(p.amag_ff(0.3), 1.0);
     EXPECT_EQ(p.gdel_ff(0.3), 0.0);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DesignSession.h"
+#include "de/T_DEOptimizer.h"
 #include "problem/IIR.h"
 #include "text/NumberText.h"
 
@@ -63,11 +64,11 @@ inline void configure(DesignSession& s, const Realization& r) {
 
 /// The run control's preparation of a Z-plane search.
 inline void prepare(DesignSession& s, DEProblem& p, bool withPrefilter = true) {
-    p.init_tolerance_scheme(s);
-    p.load_fixed_filter(s, withPrefilter ? 0 : 1);
-    p.getPolesAndZeros(s);
-    p.computePoleZeroPointers(s);
-    p.initMisc(s);
+    const RunInput in = s.runInput();
+    prepareProblem(p, in, s.console());
+    if (!withPrefilter) {
+        p.load_fixed_filter(in, s.console(), 1);
+    }
 }
 
 /// A session with captured console streams.

@@ -86,7 +86,7 @@ TEST(ToleranceLoading, TablesOverTheCapacityArePrintedAndNotCopied) {
     testing::setConstantRows(f.session.gdUpper(), 101, 5.0);
     testing::setConstantRows(f.session.gdLower(), 150, 3.0);
     Probe p;
-    p.init_tolerance_scheme(f.session);
+    p.init_tolerance_scheme(f.session.runInput(), f.session.console());
     EXPECT_EQ(f.out.str(), "Number of entries for upper magnitude tolerance scheme > 100\n"
                            "Number of entries for lower magnitude tolerance scheme > 100\n"
                            "Number of entries for upper group delay tolerance scheme > 100\n"
@@ -94,14 +94,14 @@ TEST(ToleranceLoading, TablesOverTheCapacityArePrintedAndNotCopied) {
     EXPECT_EQ(p.nMagUpper_, 101); // the reported size is kept
     EXPECT_TRUE(
         std::all_of(p.magUpperL_.begin(), p.magUpperL_.end(), [](double v) { return v == 0.0; }));
-    EXPECT_EQ(p.parseToleranceScheme(f.session), 0);
+    EXPECT_EQ(p.parseToleranceScheme(), 0);
 }
 
 TEST(ToleranceLoading, ExactlyOneHundredRowsAreLoaded) {
     SessionFixture f;
     testing::setConstantRows(f.session.magUpper(), 100, -3.0);
     Probe p;
-    p.init_tolerance_scheme(f.session);
+    p.init_tolerance_scheme(f.session.runInput(), f.session.console());
     EXPECT_EQ(f.out.str(), "");
     EXPECT_EQ(p.magUpperL_[99], -3.0);
 }
@@ -122,8 +122,8 @@ TEST_P(Parse, FillsTheDesignRecord) {
     setRows(f.session.magUpper(), c.upper);
     setRows(f.session.magLower(), c.lower);
     IIR p;
-    p.init_tolerance_scheme(f.session);
-    EXPECT_EQ(p.parseToleranceScheme(f.session), c.type);
+    p.init_tolerance_scheme(f.session.runInput(), f.session.console());
+    EXPECT_EQ(p.parseToleranceScheme(), c.type);
     const Data& d = p.data();
     EXPECT_EQ(d.filtertype, c.type);
     EXPECT_NEAR(d.f_lower, c.fLower, 1e-12);
@@ -239,8 +239,8 @@ TEST(ParseLongTable, ChangeAtTheLastOfOneHundredRows) {
     setRows(f.session.magUpper(), upper);
     setRows(f.session.magLower(), {{0, -1}, {0.3, -1}});
     IIR p;
-    p.init_tolerance_scheme(f.session);
-    EXPECT_EQ(p.parseToleranceScheme(f.session), 1);
+    p.init_tolerance_scheme(f.session.runInput(), f.session.console());
+    EXPECT_EQ(p.parseToleranceScheme(), 1);
     EXPECT_NEAR(p.data().f_upper, 0.3, 1e-15);
     EXPECT_NEAR(p.data().delta, 0.2, 1e-15);
 }

@@ -158,9 +158,7 @@ class PrintOutTest : public ::testing::Test {
         session.setWordLength(wordLength);
         auto* p = session.optimizer().currentProblem();
         ASSERT_NE(p, nullptr);
-        p->getPolesAndZeros(session);
-        p->computePoleZeroPointers(session);
-        p->initMisc(session);
+        prepareProblem(*p, session.runInput(), session.console());
         setBest(best, evaluations, cost);
     }
 
@@ -170,7 +168,7 @@ class PrintOutTest : public ::testing::Test {
         session.optimizer().setResult(0, evaluations, cost, x);
     }
 
-    std::string report() { return session.printOut().reportText(); }
+    std::string report() { return session.printOut().reportText(session.reportInput()); }
 };
 
 TEST_F(PrintOutTest, ExampleReportByteForByte) {
@@ -206,7 +204,7 @@ TEST_F(PrintOutTest, ExampleReportByteForByte) {
     EXPECT_EQ(splitLines(expected).size(), 27u);
     EXPECT_EQ(report(), expected);
 
-    ASSERT_TRUE(session.printOut().printResult());
+    ASSERT_TRUE(session.printOut().printResult(session.reportInput()));
     EXPECT_EQ(readFile(session.getResultsFileName()), expected);
     EXPECT_EQ(err.str(), "");
 }
@@ -450,7 +448,7 @@ TEST_F(PrintOutTest, FailedWriteKeepsTheOldFileAndReportsIt) {
     }
     const std::string name = old + "/results.out";
     session.setResultsFileName(name);
-    EXPECT_FALSE(session.printOut().printResult());
+    EXPECT_FALSE(session.printOut().printResult(session.reportInput()));
     EXPECT_EQ(readFile(old), "previous results\r\n");
     EXPECT_NE(err.str().find("Results file not written: "), std::string::npos);
     EXPECT_NE(err.str().find(name), std::string::npos) << err.str();
@@ -462,15 +460,15 @@ TEST_F(PrintOutTest, FailedWriteKeepsTheOldFileAndReportsIt) {
 TEST_F(PrintOutTest, EmptyFileNameIsReported) {
     prepare(0, 0, 0, 0, 0, 0, {1.0});
     session.setResultsFileName("");
-    EXPECT_FALSE(session.printOut().printResult());
+    EXPECT_FALSE(session.printOut().printResult(session.reportInput()));
     EXPECT_EQ(err.str(), "Results file not written: the results file name is empty\n");
 }
 
 TEST_F(PrintOutTest, RewritingReplacesThePreviousReport) {
     prepare(1, 2, 0, 0, 1, 0, {0.25, -1.0, 0.5, 0.25});
-    ASSERT_TRUE(session.printOut().printResult());
+    ASSERT_TRUE(session.printOut().printResult(session.reportInput()));
     prepare(0, 0, 0, 0, 0, 0, {1.0});
-    ASSERT_TRUE(session.printOut().printResult());
+    ASSERT_TRUE(session.printOut().printResult(session.reportInput()));
     EXPECT_EQ(readFile(session.getResultsFileName()), report());
     EXPECT_EQ(count(readFile(session.getResultsFileName()), "\n"), 5u);
 }

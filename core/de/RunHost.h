@@ -1,0 +1,33 @@
+#pragma once
+// What the run control tells the hub, and the one thing it asks of it. The
+// design thread calls these; the session implements them for its views.
+
+#include <string>
+
+#include "design/FilterDesign.h"
+#include "problem/RunInput.h"
+#include "text/Console.h"
+
+namespace dovra {
+
+class RunHost : public StatusSink {
+  public:
+    /// Where the run's console lines go.
+    virtual Console& console() = 0;
+    /// The status text of the moment.
+    virtual std::string getStatus() const = 0;
+    /// New progress to show (counters, best cost, status).
+    virtual void updateObservers() = 0;
+    /// The run has ended: the views are told and the results file written.
+    virtual void done() = 0;
+    /// Why Start cannot run the task as it stands (the hub's checks of its
+    /// tables and scheme); empty when it can.
+    virtual std::string refusalBeforePreparation() = 0;
+    /// Sets the hub's degrees (a design's result, or 0 when a design run
+    /// forgets them) and returns the realization as the hub then reads it,
+    /// with its checks applied.
+    virtual RealizationValues setDegrees(int numDeg, int denomDeg, int linPairs,
+                                         int allpassPairs) = 0;
+};
+
+} // namespace dovra
