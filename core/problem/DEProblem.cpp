@@ -6,6 +6,21 @@
 namespace dovra {
 namespace {
 
+constexpr int kGridPoints = 64;
+constexpr int kGridStride = 7;
+/// Largest number of samples of one table: 99 segments of 64 points.
+constexpr std::size_t kMaxSamples = (kTableCapacity - 1) * kGridPoints;
+
+int pointsPerSegment(const std::string& granularity) {
+    if (granularity == "coarse") {
+        return 10;
+    }
+    if (granularity == "medium") {
+        return 28;
+    }
+    return 64;
+}
+
 // Console lines of the prefilter loading.
 const char* const kTooManyA = "Number of entries for a > ";
 const char* const kTooManyB = "Number of entries for b > ";
@@ -189,6 +204,98 @@ void DEProblem::load_fixed_filter(const RunInput& in, Console& console, int noPr
     const std::vector<double> a = load(in.ffNumerator, kTooManyA);
     const std::vector<double> b = load(in.ffDenominator, kTooManyB);
     prefilter_ = Prefilter(a, b);
+}
+
+// --- tolerance scheme and its sampling ---------------------------------------------
+
+void DEProblem::init_tolerance_scheme(const RunInput& in, Console& console) {
+    scheme_ = ToleranceScheme(in, console);
+    gridReady_ = false;
+}
+
+int DEProblem::parseToleranceScheme() {
+    return scheme_.parse(data_);
+}
+
+void DEProblem::buildSamplingTables() {
+    // Storage order of the points j / 63: first every seventh point (0, 7, ..
+    // 63, the coarse grid of ten), then the sub-grids 1, 8, .. 57 up to 6, 13,
+    // .. 62. A prefix of 10, 28 or 64 entries is thus a coarse, medium or fine
+    // grid of the unit interval.
+    int position = 0;
+    for (int start = 0; start < kGridStride; ++start) {
+        for (int j = start; j < kGridPoints; j += kGridStride) {
+            const double t = static_cast<double>(j) / 63.0;
+            linearTable_[static_cast<std::size_t>(position)] = t;
+            cosineTable_[static_cast<std::size_t>(position)] =
+                (1.0 - std::cos(pi * static_cast<double>(j) / 63.0)) / 2.0;
+            ++position;
+        }
+    }
+    // The sample buffers of the cost function are sized once, at capacity.
+    for (auto& table : sampled_) {
+        table.count = 0;
+        table.limit.assign(kMaxSamples, 0.0);
+        table.zRe.assign(kMaxSamples, 0.0);
+        table.zIm.assign(kMaxSamples, 0.0);
+        table.prefilter.assign(kMaxSamples, 0.0);
+        table.value.assign(kMaxSamples, 0.0);
+    }
+    gridReady_ = false;
+}
+
+void DEProblem::initSampling(const RunInput& in) {
+    const SearchSettings& s = in.settings;
+    samplingMode_ = s.samplingMode;
+    granularity_ = s.samplingGranularity;
+    pointsPerSegment_ = pointsPerSegment(granularity_);
+    samplingTable_ = samplingMode_ == "linear" ? &linearTable_ : &cosineTable_;
+
+    // What the cost function, the bounds check and the completion test read
+    // from the settings is copied here, once per run: settings cannot change
+    // while a run is in progress (the pages are locked in "Running" and
+    // "Paused"), so reading them at every call would only cost time. The
+    // design method is taken by initMisc with quantization and structure.
+    freezeGd_ = s.freezeGd;
+    poleRadiusRestr_ = s.poleRadiusRestr;
+    zeroRadiusLow_ = s.zeroRadiusLow;
+    zeroRadiusHigh_ = s.zeroRadiusHigh;
+
+    // The samples depend on the prefilter and the realization as well, which
+    // a run may load in any order before its first evaluation.
+    gridReady_ = false;
+}
+
+void DEProblem::sampleScheme() {
+    // The magnitude tables come first, in the order of the scheme's tables.
+    constexpr std::array<ToleranceScheme::Table, 4> order{
+        ToleranceScheme::MagUpper, ToleranceScheme::MagLower, ToleranceScheme::GdUpper,
+        ToleranceScheme::GdLower};
+    const auto& t = *samplingTable_;
+    const int S = pointsPerSegment_;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const ToleranceScheme::Rows& src = scheme_.table(order[k]);
+        const bool magnitude =
+            order[k] == ToleranceScheme::MagUpper || order[k] == ToleranceScheme::MagLower;
+        SampledTable& out = sampled_[k];
+        const int n = src.usable();
+        std::size_t i = 0;
+        for (int seg = 0; seg + 1 < n; ++seg) {
+            const auto a = static_cast<std::size_t>(seg);
+            for (int j = 0; j < S; ++j) {
+                const double tj = t[static_cast<std::size_t>(j)];
+                const double w = src.omega[a] + (src.omega[a + 1] - src.omega[a]) * tj;
+                out.limit[i] = src.limit[a] + (src.limit[a + 1] - src.limit[a]) * tj;
+                const double theta = two_pi * w;
+                out.zRe[i] = std::cos(theta);
+                out.zIm[i] = -std::sin(theta);
+                out.prefilter[i] = magnitude ? 20.0 * std::log(amag_ff(w)) * invLn10_ : gdel_ff(w);
+                ++i;
+            }
+        }
+        out.count = static_cast<int>(i);
+    }
+    gridReady_ = true;
 }
 
 } // namespace dovra

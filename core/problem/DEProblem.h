@@ -22,6 +22,7 @@
 #include "problem/FilterResponse.h"
 #include "problem/Response.h"
 #include "problem/RunInput.h"
+#include "problem/ToleranceScheme.h"
 #include "problem/Types.h"
 #include "text/Console.h"
 
@@ -146,6 +147,8 @@ class DEProblem {
     const Data& data() const { return data_; }
     double bestCost = 0.0; // written by the design thread before completed()
     const ParamVector& bestVector() const { return best_; }
+    /// The tolerance scheme the run loaded.
+    const ToleranceScheme& toleranceScheme() const { return scheme_; }
 
     int numDeg() const { return N_; }
     int denomDeg() const { return M_; }
@@ -207,12 +210,8 @@ class DEProblem {
 
     Prefilter prefilter_;
 
-    // Sampled tolerance scheme (upper/lower magnitude, upper/lower group delay).
-    std::array<double, kTableCapacity> magUpperW_{}, magUpperL_{};
-    std::array<double, kTableCapacity> magLowerW_{}, magLowerL_{};
-    std::array<double, kTableCapacity> gdUpperW_{}, gdUpperL_{};
-    std::array<double, kTableCapacity> gdLowerW_{}, gdLowerL_{};
-    int nMagUpper_ = 0, nMagLower_ = 0, nGdUpper_ = 0, nGdLower_ = 0;
+    // The run's tolerance scheme (init_tolerance_scheme).
+    ToleranceScheme scheme_;
 
     // Sampling grid.
     std::string samplingMode_;
@@ -244,9 +243,6 @@ class DEProblem {
     /// False after the tables or the grid changed; evaluate fills the samples
     /// (into buffers sized at capacity by the constructor) before it uses them.
     bool gridReady_ = false;
-    /// Rows of a loaded table that may be used: 0 for fewer than 2 rows and for
-    /// a table over the capacity, whose rows were never copied.
-    static int usableRows(int n) { return n >= 2 && n <= kTableCapacity ? n : 0; }
     /// Fills sampled_ from the loaded tables, the grid and the prefilter.
     void sampleScheme();
 };

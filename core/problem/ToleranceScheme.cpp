@@ -1,13 +1,14 @@
+#include "problem/ToleranceScheme.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "problem/DEProblem.h"
-
 namespace dovra {
 
-// Loading and sampling of the tolerance scheme, and its reading as a
-// lowpass, highpass, bandpass or bandstop with its band edges and levels.
+// The four constraint tables of a run, and the reading of the magnitude
+// tables as a lowpass, highpass, bandpass or bandstop with its band edges and
+// levels.
 
 namespace {
 
@@ -16,11 +17,6 @@ const char* const kTooManyLowerMag = "Number of entries for lower magnitude tole
 const char* const kTooManyUpperGd = "Number of entries for upper group delay tolerance scheme > ";
 const char* const kTooManyLowerGd = "Number of entries for lower group delay tolerance scheme > ";
 
-constexpr int kGridPoints = 64;
-constexpr int kGridStride = 7;
-/// Largest number of samples of one table: 99 segments of 64 points.
-constexpr std::size_t kMaxSamples = (kTableCapacity - 1) * kGridPoints;
-
 /// Two levels of a table scan count as equal when they differ by less than this.
 constexpr double kLevelTolerance = 1e-9;
 
@@ -28,134 +24,35 @@ bool sameLevel(double a, double b) {
     return std::fabs(a - b) < kLevelTolerance;
 }
 
-int pointsPerSegment(const std::string& granularity) {
-    if (granularity == "coarse") {
-        return 10;
-    }
-    if (granularity == "medium") {
-        return 28;
-    }
-    return 64;
-}
-
 } // namespace
 
-void DEProblem::buildSamplingTables() {
-    // Storage order of the points j / 63: first every seventh point (0, 7, ..
-    // 63, the coarse grid of ten), then the sub-grids 1, 8, .. 57 up to 6, 13,
-    // .. 62. A prefix of 10, 28 or 64 entries is thus a coarse, medium or fine
-    // grid of the unit interval.
-    int position = 0;
-    for (int start = 0; start < kGridStride; ++start) {
-        for (int j = start; j < kGridPoints; j += kGridStride) {
-            const double t = static_cast<double>(j) / 63.0;
-            linearTable_[static_cast<std::size_t>(position)] = t;
-            cosineTable_[static_cast<std::size_t>(position)] =
-                (1.0 - std::cos(pi * static_cast<double>(j) / 63.0)) / 2.0;
-            ++position;
-        }
-    }
-    // The sample buffers of the cost function are sized once, at capacity.
-    for (auto& table : sampled_) {
-        table.count = 0;
-        table.limit.assign(kMaxSamples, 0.0);
-        table.zRe.assign(kMaxSamples, 0.0);
-        table.zIm.assign(kMaxSamples, 0.0);
-        table.prefilter.assign(kMaxSamples, 0.0);
-        table.value.assign(kMaxSamples, 0.0);
-    }
-    gridReady_ = false;
-}
-
-void DEProblem::initSampling(const RunInput& in) {
-    const SearchSettings& s = in.settings;
-    samplingMode_ = s.samplingMode;
-    granularity_ = s.samplingGranularity;
-    pointsPerSegment_ = pointsPerSegment(granularity_);
-    samplingTable_ = samplingMode_ == "linear" ? &linearTable_ : &cosineTable_;
-
-    // What the cost function, the bounds check and the completion test read
-    // from the settings is copied here, once per run: settings cannot change
-    // while a run is in progress (the pages are locked in "Running" and
-    // "Paused"), so reading them at every call would only cost time.
-    method_ = s.method;
-    freezeGd_ = s.freezeGd;
-    poleRadiusRestr_ = s.poleRadiusRestr;
-    zeroRadiusLow_ = s.zeroRadiusLow;
-    zeroRadiusHigh_ = s.zeroRadiusHigh;
-
-    // The samples depend on the prefilter and the realization as well, which
-    // a run may load in any order before its first evaluation.
-    gridReady_ = false;
-}
-
-void DEProblem::sampleScheme() {
+ToleranceScheme::ToleranceScheme(const RunInput& in, Console& console) {
     struct Source {
-        const std::array<double, kTableCapacity>& w;
-        const std::array<double, kTableCapacity>& limit;
-        int rows;
-        bool magnitude;
-    };
-    const std::array<Source, 4> sources{{
-        {magUpperW_, magUpperL_, nMagUpper_, true},
-        {magLowerW_, magLowerL_, nMagLower_, true},
-        {gdUpperW_, gdUpperL_, nGdUpper_, false},
-        {gdLowerW_, gdLowerL_, nGdLower_, false},
-    }};
-    const auto& t = *samplingTable_;
-    const int S = pointsPerSegment_;
-    for (std::size_t k = 0; k < sources.size(); ++k) {
-        const Source& src = sources[k];
-        SampledTable& out = sampled_[k];
-        const int n = usableRows(src.rows);
-        std::size_t i = 0;
-        for (int seg = 0; seg + 1 < n; ++seg) {
-            const auto a = static_cast<std::size_t>(seg);
-            for (int j = 0; j < S; ++j) {
-                const double tj = t[static_cast<std::size_t>(j)];
-                const double w = src.w[a] + (src.w[a + 1] - src.w[a]) * tj;
-                out.limit[i] = src.limit[a] + (src.limit[a + 1] - src.limit[a]) * tj;
-                const double theta = two_pi * w;
-                out.zRe[i] = std::cos(theta);
-                out.zIm[i] = -std::sin(theta);
-                out.prefilter[i] =
-                    src.magnitude ? 20.0 * std::log(amag_ff(w)) * invLn10_ : gdel_ff(w);
-                ++i;
-            }
-        }
-        out.count = static_cast<int>(i);
-    }
-    gridReady_ = true;
-}
-
-void DEProblem::init_tolerance_scheme(const RunInput& in, Console& console) {
-    struct Target {
-        std::array<double, kTableCapacity>& w;
-        std::array<double, kTableCapacity>& limit;
-        int& rows;
+        const ConstraintValues& table;
         const char* tooMany;
     };
-    auto load = [&console](const Target& target, const ConstraintValues& table) {
+    const std::array<Source, 4> sources{{
+        {in.magUpper, kTooManyUpperMag},
+        {in.magLower, kTooManyLowerMag},
+        {in.gdUpper, kTooManyUpperGd},
+        {in.gdLower, kTooManyLowerGd},
+    }};
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        const ConstraintValues& table = sources[k].table;
+        Rows& target = tables_[k];
         target.rows = table.rows;
-        // Cleared first, so that no row of an earlier scheme is ever read.
-        target.w.fill(0.0);
-        target.limit.fill(0.0);
         if (table.rows > kTableCapacity) {
-            console.out(target.tooMany + std::to_string(kTableCapacity));
-            return;
+            console.out(sources[k].tooMany + std::to_string(kTableCapacity));
+            continue;
         }
-        const std::size_t n = std::min({table.omega.size(), table.limit.size(), target.w.size()});
-        std::copy_n(table.omega.begin(), n, target.w.begin());
+        const std::size_t n =
+            std::min({table.omega.size(), table.limit.size(), target.omega.size()});
+        std::copy_n(table.omega.begin(), n, target.omega.begin());
         std::copy_n(table.limit.begin(), n, target.limit.begin());
-    };
-    load({magUpperW_, magUpperL_, nMagUpper_, kTooManyUpperMag}, in.magUpper);
-    load({magLowerW_, magLowerL_, nMagLower_, kTooManyLowerMag}, in.magLower);
-    load({gdUpperW_, gdUpperL_, nGdUpper_, kTooManyUpperGd}, in.gdUpper);
-    load({gdLowerW_, gdLowerL_, nGdLower_, kTooManyLowerGd}, in.gdLower);
-    gridReady_ = false;
+    }
 }
 
-int DEProblem::parseToleranceScheme() {
+int ToleranceScheme::parse(Data& data) const {
     // Breakpoints: A, B levels and frequencies of the upper table, C, E of the
     // lower table.
     std::array<double, 5> A, B, C, E;
@@ -168,12 +65,14 @@ int DEProblem::parseToleranceScheme() {
     int type = 0;
 
     // A table above the capacity was never copied: it cannot be read.
-    const int nU = usableRows(nMagUpper_);
-    const int nL = usableRows(nMagLower_);
-    const auto& UL = magUpperL_;
-    const auto& UO = magUpperW_;
-    const auto& LL = magLowerL_;
-    const auto& LO = magLowerW_;
+    const Rows& upper = tables_[MagUpper];
+    const Rows& lower = tables_[MagLower];
+    const int nU = upper.usable();
+    const int nL = lower.usable();
+    const auto& UL = upper.limit;
+    const auto& UO = upper.omega;
+    const auto& LL = lower.limit;
+    const auto& LO = lower.omega;
     auto at = [](int i) { return static_cast<std::size_t>(i); };
 
     if (nU >= 2 && nL >= 2) {
@@ -321,13 +220,13 @@ int DEProblem::parseToleranceScheme() {
         type = LP + 2 * HP + 4 * BP + 8 * BS;
     }
 
-    data_.set_f_lower(fLower);
-    data_.set_f_upper(fUpper);
-    data_.set_delta(delta);
-    data_.set_gain(gain);
-    data_.set_pass_ripple(passRipple);
-    data_.set_stop_attn(stopAttn);
-    data_.set_filtertype(type);
+    data.set_f_lower(fLower);
+    data.set_f_upper(fUpper);
+    data.set_delta(delta);
+    data.set_gain(gain);
+    data.set_pass_ripple(passRipple);
+    data.set_stop_attn(stopAttn);
+    data.set_filtertype(type);
     return type;
 }
 

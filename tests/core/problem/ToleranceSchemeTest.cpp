@@ -20,8 +20,6 @@ using testing::setRows;
 struct Probe : IIR {
     using IIR::cosineTable_;
     using IIR::linearTable_;
-    using IIR::magUpperL_;
-    using IIR::nMagUpper_;
     using IIR::pointsPerSegment_;
     using IIR::samplingTable_;
 };
@@ -91,9 +89,10 @@ TEST(ToleranceLoading, TablesOverTheCapacityArePrintedAndNotCopied) {
                            "Number of entries for lower magnitude tolerance scheme > 100\n"
                            "Number of entries for upper group delay tolerance scheme > 100\n"
                            "Number of entries for lower group delay tolerance scheme > 100\n");
-    EXPECT_EQ(p.nMagUpper_, 101); // the reported size is kept
+    const auto& upper = p.toleranceScheme().table(ToleranceScheme::MagUpper);
+    EXPECT_EQ(upper.rows, 101); // the reported size is kept
     EXPECT_TRUE(
-        std::all_of(p.magUpperL_.begin(), p.magUpperL_.end(), [](double v) { return v == 0.0; }));
+        std::all_of(upper.limit.begin(), upper.limit.end(), [](double v) { return v == 0.0; }));
     EXPECT_EQ(p.parseToleranceScheme(), 0);
 }
 
@@ -103,7 +102,7 @@ TEST(ToleranceLoading, ExactlyOneHundredRowsAreLoaded) {
     Probe p;
     p.init_tolerance_scheme(f.session.runInput(), f.session.console());
     EXPECT_EQ(f.out.str(), "");
-    EXPECT_EQ(p.magUpperL_[99], -3.0);
+    EXPECT_EQ(p.toleranceScheme().table(ToleranceScheme::MagUpper).limit[99], -3.0);
 }
 
 // --- reading a magnitude scheme -------------------------------------------------
