@@ -149,7 +149,7 @@ void validateSettings(DesignSession& s) {
 
 /// The checks Start makes, without starting: an empty text when the task can run.
 std::string checkTask(DesignSession& s) {
-    if (std::string why = s.optimizer().refusalBeforePreparation(); !why.empty()) {
+    if (std::string why = s.refusalBeforePreparation(); !why.empty()) {
         return why;
     }
     if (s.getDesignMethod() == DesignMethod::ZPlane) {

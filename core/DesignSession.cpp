@@ -250,43 +250,6 @@ double DesignSession::getOffset() const {
 int DesignSession::getPhase() const {
     return optimizer_->getPhase();
 }
-LayoutRecord DesignSession::getPZparameters() const {
-    return optimizer_->getPZparameters();
-}
-double DesignSession::amag(std::span<const double> x, double w) const {
-    return optimizer_->amag(x, w);
-}
-double DesignSession::amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                              double w) const {
-    return optimizer_->amag_ab(a, b, na, nb, w);
-}
-double DesignSession::amag_ff(double w) const {
-    return optimizer_->amag_ff(w);
-}
-double DesignSession::gdel(std::span<const double> x, double w) const {
-    return optimizer_->gdel(x, w);
-}
-double DesignSession::gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                              double w) const {
-    return optimizer_->gdel_ab(a, b, na, nb, w);
-}
-double DesignSession::gdel_ff(double w) const {
-    return optimizer_->gdel_ff(w);
-}
-int DesignSession::get_a_degree() const {
-    return optimizer_->get_a_degree();
-}
-int DesignSession::get_b_degree() const {
-    return optimizer_->get_b_degree();
-}
-Coefficients DesignSession::coeffi_a(std::span<const double> x, std::int64_t q,
-                                     int structure) const {
-    return optimizer_->coeffi_a(x, q, structure);
-}
-Coefficients DesignSession::coeffi_b(std::span<const double> x, std::int64_t q,
-                                     int structure) const {
-    return optimizer_->coeffi_b(x, q, structure);
-}
 void DesignSession::initProblem() {
     const int problem = getCurrentProblem();
     RunInput in;

@@ -152,30 +152,18 @@ class DesignSession : public RunHost {
     /// Why Start cannot run the task as it stands, checked before anything is
     /// prepared (an entry that is not a number, a table over its capacity, a
     /// scheme that cannot be run, no problem); empty when it can.
-    std::string refusalBeforePreparation() override;
+    std::string refusalBeforePreparation();
     /// What the results file is written from: its name, the snapshot of the
     /// moment and the prefilter tables.
     ReportInput reportInput();
-    // --- run figures and responses, forwarded to the optimizer -----------------------------
+    // --- run figures, forwarded to the optimizer (the responses of the best -----------------
+    // --- filter come from snapshot().bestFilter()) -------------------------------------------
     int getGeneration() const;
     int getEvaluation() const;
     double getMinimum() const;
     ParamVector getBest() const;
     double getOffset() const;
     int getPhase() const;
-    LayoutRecord getPZparameters() const;
-    double amag(std::span<const double> x, double w) const;
-    double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                   double w) const;
-    double amag_ff(double w) const;
-    double gdel(std::span<const double> x, double w) const;
-    double gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                   double w) const;
-    double gdel_ff(double w) const;
-    int get_a_degree() const;
-    int get_b_degree() const;
-    Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const;
-    Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const;
     void initProblem();
 
     // --- run operations, forwarded to the optimizer --------------------------------------

@@ -20,9 +20,6 @@ class RunHost : public StatusSink {
     virtual void updateObservers() = 0;
     /// The run has ended: the views are told and the results file written.
     virtual void done() = 0;
-    /// Why Start cannot run the task as it stands (the hub's checks of its
-    /// tables and scheme); empty when it can.
-    virtual std::string refusalBeforePreparation() = 0;
     /// Sets the hub's degrees (a design's result, or 0 when a design run
     /// forgets them) and returns the realization as the hub then reads it,
     /// with its checks applied.

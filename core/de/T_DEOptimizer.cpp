@@ -613,14 +613,11 @@ void T_DEOptimizer::start_FilterDesign() {
         return;
     }
     if (!schemeRead_) {
-        int type = 0;
-        {
-            std::unique_lock lock(problemMutex_);
-            p->init_tolerance_scheme(input_, host_.console());
-            p->load_fixed_filter(input_, host_.console(), 1);
-            type = p->parseToleranceScheme();
-        }
-        if (type == 0) {
+        // The problem is the design thread's own during a run: the window
+        // thread reads the published snapshot, never the problem.
+        p->init_tolerance_scheme(input_, host_.console());
+        p->load_fixed_filter(input_, host_.console(), 1);
+        if (p->parseToleranceScheme() == 0) {
             finishClassical(status::kInvalidScheme);
             return;
         }
@@ -646,15 +643,12 @@ void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
         // The hub's degrees first: the problem takes its layout from them as
         // the hub reads them back.
         input_.realization = host_.setDegrees(l.numDeg, l.denomDeg, l.linPairs, l.allpassPairs);
-        {
-            std::unique_lock lock(problemMutex_);
-            problem.getBest(l.best);
-            problem.getPolesAndZeros(input_);
-            problem.computePoleZeroPointers();
-            problem.setPZpointers(l.pointers);
-            if (!l.coefficients.empty()) {
-                problem.getCoefficients(l.coefficients);
-            }
+        problem.getBest(l.best);
+        problem.getPolesAndZeros(input_);
+        problem.computePoleZeroPointers();
+        problem.setPZpointers(l.pointers);
+        if (!l.coefficients.empty()) {
+            problem.getCoefficients(l.coefficients);
         }
         best_ = l.best;
         runFilter_ = problem.runFilter();
@@ -723,7 +717,7 @@ void T_DEOptimizer::setResult(int generation, int evaluation, double minimum,
 }
 
 // ---------------------------------------------------------------------------------
-// Problems and forwarders
+// Problems
 // ---------------------------------------------------------------------------------
 
 DEProblem* T_DEOptimizer::currentProblem() const {
@@ -743,66 +737,6 @@ void T_DEOptimizer::setProblem(int index, std::unique_ptr<DEProblem> problem) {
         problems_.resize(static_cast<std::size_t>(index) + 1);
     }
     problems_[static_cast<std::size_t>(index)] = std::move(problem);
-}
-
-LayoutRecord T_DEOptimizer::getPZparameters() const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->getPZparameters() : LayoutRecord{};
-}
-double T_DEOptimizer::amag(std::span<const double> x, double w) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->amag(x, w) : 0.0;
-}
-double T_DEOptimizer::amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                              double w) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->amag_ab(a, b, na, nb, w) : 0.0;
-}
-double T_DEOptimizer::amag_ff(double w) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->amag_ff(w) : 1.0;
-}
-double T_DEOptimizer::gdel(std::span<const double> x, double w) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->gdel(x, w) : 0.0;
-}
-double T_DEOptimizer::gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                              double w) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->gdel_ab(a, b, na, nb, w) : 0.0;
-}
-double T_DEOptimizer::gdel_ff(double w) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->gdel_ff(w) : 0.0;
-}
-int T_DEOptimizer::get_a_degree() const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->get_a_degree() : 0;
-}
-int T_DEOptimizer::get_b_degree() const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->get_b_degree() : 0;
-}
-Coefficients T_DEOptimizer::coeffi_a(std::span<const double> x, std::int64_t q,
-                                     int structure) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->coeffi_a(x, q, structure) : Coefficients{};
-}
-Coefficients T_DEOptimizer::coeffi_b(std::span<const double> x, std::int64_t q,
-                                     int structure) const {
-    std::shared_lock lock(problemMutex_);
-    auto* p = currentProblem();
-    return p ? p->coeffi_b(x, q, structure) : Coefficients{};
 }
 
 } // namespace dovra

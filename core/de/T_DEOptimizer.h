@@ -2,8 +2,8 @@
 // The optimizer: the differential-evolution search over the parameter vector
 // of the current filter problem, the design thread that steps the search or a
 // classical design, and the run figures that the views read. It owns the
-// filter problems (created by class name) and forwards the response and
-// coefficient operations to the current problem.
+// filter problems (created by class name); the responses and coefficients of
+// the best filter are read from the published snapshot (bestFilter).
 //
 // It knows the hub only as a RunHost (status, progress, end of the run, the
 // degrees of a design) and takes what a run needs as one RunInput at Start.
@@ -25,7 +25,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <shared_mutex>
 #include <span>
 #include <string>
 #include <thread>
@@ -158,25 +157,6 @@ class T_DEOptimizer {
     /// the run rests.
     void setProblem(int index, std::unique_ptr<DEProblem> problem);
 
-    // Forwarded to the current problem.
-    LayoutRecord getPZparameters() const;
-    double amag(std::span<const double> x, double w) const;
-    double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                   double w) const;
-    double amag_ff(double w) const;
-    double gdel(std::span<const double> x, double w) const;
-    double gdel_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
-                   double w) const;
-    double gdel_ff(double w) const;
-    int get_a_degree() const;
-    int get_b_degree() const;
-    Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const;
-    Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const;
-
-    /// The hub's checks before a run is prepared (RunHost::refusalBeforePreparation),
-    /// for callers that hold the optimizer.
-    std::string refusalBeforePreparation() { return host_.refusalBeforePreparation(); }
-
   protected:
     struct RunParameters {
         int problemIndex = 0;
@@ -274,13 +254,6 @@ class T_DEOptimizer {
     std::chrono::milliseconds passSleep_{10};
     RunParameters pending_;
     bool pendingSet_ = false;
-
-    // --- the problem's layout while a classical or FIR design changes it -------------
-    // A design step rewrites the problem's degrees, ranges and impulse response
-    // on the design thread; the response and coefficient getters (window
-    // thread) read them under a shared lock, so they see the old filter or the
-    // new one, never half of each. Taken alone, never with another lock.
-    mutable std::shared_mutex problemMutex_;
 
     // --- published figures, under figuresMutex_ (never taken before runMutex_) --------
     mutable std::mutex figuresMutex_;

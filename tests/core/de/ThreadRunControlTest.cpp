@@ -187,8 +187,8 @@ TEST_F(ThreadRun, PauseResumeStopStart) {
     // Stop: ready off and the report, while the thread may still be in a slice.
     // Meanwhile the window side reads the figures and the responses.
     for (int k = 0; k < 50; ++k) {
-        ParamVector b = session.getBest();
-        (void)session.amag(b, 0.1);
+        (void)session.getBest();
+        (void)session.snapshot().bestFilter().amag(0.1);
         (void)session.getMinimum();
     }
     session.stop_DE();
