@@ -74,7 +74,7 @@ std::unique_ptr<Prepared> prepareCase(const Case& c) {
 
 void runFast(benchmark::State& state, const Case& c) {
     auto pr = prepareCase(c);
-    T_DEOptimizer& opt = pr->q.session.optimizer();
+    DESearch& opt = pr->q.session.optimizer().search();
     std::size_t i = 0;
     // Differences of the fast form and of the double reference form to the
     // reference sums formed in long double.

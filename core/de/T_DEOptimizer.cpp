@@ -13,24 +13,6 @@
 
 namespace dovra {
 
-namespace {
-
-/// A total cost c that takes the place of the best cost b. Strictly smaller
-/// only, so a cost that is not a number never becomes the best; a best cost
-/// that is not a number gives way to any number.
-bool improves(double c, double b) {
-    return c < b || (std::isnan(b) && !std::isnan(c));
-}
-
-/// A trial of total cost c that replaces its parent of total cost p: ties go to
-/// the trial; a trial that is not a number never wins, and a parent that is
-/// not a number loses to any number.
-bool replaces(double c, double p) {
-    return c <= p || (std::isnan(p) && !std::isnan(c));
-}
-
-} // namespace
-
 std::unique_ptr<DEProblem> createProblem(const std::string& className) {
     static const std::map<std::string, std::function<std::unique_ptr<DEProblem>()>> registry{
         {"Dovra.problem.IIR", [] { return std::make_unique<IIR>(); }},
@@ -55,7 +37,7 @@ std::optional<std::string> prepareProblem(DEProblem& p, const RunInput& in, Cons
 }
 
 T_DEOptimizer::T_DEOptimizer(RunHost& host, const std::vector<std::string>& ids)
-    : host_(host), makeDesign_(makeDesign) {
+    : host_(host), search_(host.console(), &stopRequested_), makeDesign_(makeDesign) {
     published_.status = host_.getStatus();
     for (std::size_t i = 0; i < ids.size(); ++i) {
         auto p = createProblem("Dovra.problem." + ids[i]);
@@ -75,18 +57,6 @@ T_DEOptimizer::~T_DEOptimizer() {
 // The search
 // ---------------------------------------------------------------------------------
 
-void T_DEOptimizer::ensureCapacity(int D) {
-    rowsPerHalf_ = std::max(NP_, NP2_);
-    stride_ = static_cast<std::size_t>(std::max(D, 1));
-    std::size_t need = 2 * static_cast<std::size_t>(rowsPerHalf_) * stride_;
-    if (population_.size() < need) {
-        population_.resize(need, 0.0);
-    }
-    if (costs_.size() < static_cast<std::size_t>(rowsPerHalf_)) {
-        costs_.resize(static_cast<std::size_t>(rowsPerHalf_), CostVector{});
-    }
-}
-
 void T_DEOptimizer::takeParameters() {
     std::lock_guard lock(runMutex_);
     if (!pendingSet_) {
@@ -94,203 +64,24 @@ void T_DEOptimizer::takeParameters() {
     }
     pendingSet_ = false;
     currentProblem_ = pending_.problemIndex;
-    NP_ = pending_.NP;
-    NP2_ = pending_.NP2;
-    range_ = pending_.range;
-    refreshRate_ = pending_.refreshRate;
+    search_.setSizes(pending_.NP, pending_.NP2, pending_.range, pending_.refreshRate);
 }
 
 double T_DEOptimizer::optimize(DEProblem& problem) {
     takeParameters();
-    if (evaluation_ == 0) {
-        initialPopulation(problem);
-    } else {
-        // A population size taken again (a resume) never reaches past the
-        // members that exist.
-        NP_ = std::min(NP_, members_);
-        for (int g = 0; g < refreshRate_ && !stopRequested_.load(); ++g) {
-            generationStep(problem);
-        }
-    }
-    if (console_) {
-        for (int j = 0; j < D_; ++j) {
-            host_.console().out("best[" + std::to_string(j) +
-                                "] = " + text::formatDouble(best_[static_cast<std::size_t>(j)]));
-        }
-        host_.console().out(" ");
-    }
-    problem.getBest(best_);
+    const double minimum = search_.optimize(problem);
     publishFigures(&problem);
-    return minimum_;
-}
-
-void T_DEOptimizer::initialPopulation(DEProblem& problem) {
-    D_ = std::clamp(problem.getLength(), 0, vector_capacity);
-    const int zrStart = problem.get_zr_start();
-    const int zrStop = problem.get_zr_stop();
-    const int prStart = problem.get_pr_start();
-    const int prStop = problem.get_pr_stop();
-    const int zarStart = problem.get_zar_start();
-    const int zarStop = problem.get_zar_stop();
-    // An empty pole or allpass block has a collapsed range that names an entry
-    // of another block; that entry is not a radius and is drawn like the rest.
-    const bool poles = problem.get_pr_count() > 0;
-    const bool allpass = problem.get_zar_count() > 0;
-
-    double lo = problem.zeroRadiusLow();
-    double hi = problem.zeroRadiusHigh();
-    if (lo + 2.0 < hi) {
-        hi = lo + 2.0;
-    }
-    if (zrStart == 0 && zrStop == 0) {
-        lo = -1.0;
-        hi = 1.0;
-    }
-    const double poleRestr = problem.poleRadiusRestr();
-
-    ensureCapacity(D_);
-    trial_.fill(0.0);
-    checked_.fill(0.0);
-    scratch_.fill(0.0);
-    best_.fill(0.0);
-    parentBase_ = 0;
-    offspringBase_ = rowsPerHalf_;
-
-    for (int i = 0; i < NP_; ++i) {
-        for (int j = 0; j < D_; ++j) {
-            double x;
-            if (j >= zrStart && j <= zrStop) {
-                x = lo + random_.nextDouble() * (hi - lo);
-                if (random_.nextDouble() < 0.5) {
-                    x = -x;
-                }
-            } else if ((poles && j >= prStart && j <= prStop) ||
-                       (allpass && j >= zarStart && j <= zarStop)) {
-                x = random_.nextValue(poleRestr);
-            } else {
-                x = random_.nextValue(range_);
-            }
-            trial_[static_cast<std::size_t>(j)] = x;
-        }
-        std::copy_n(trial_.begin(), D_, row(parentBase_ + i));
-        CostVector c = problem.evaluate(*this, trial_, D_);
-        ++evaluation_;
-        costs_[static_cast<std::size_t>(i)] = c;
-        if (i == 0 || improves(c[2], minimum_)) {
-            minimum_ = c[2];
-            bestIndex_ = i;
-            offsetAtBest_ = problem.getOffset();
-        }
-    }
-    members_ = NP_;
-    if (NP_ > 0) {
-        std::copy_n(row(parentBase_ + bestIndex_), D_, best_.begin());
-    }
-    previousBest_ = best_;
-}
-
-void T_DEOptimizer::pickPartners(int excluded) {
-    for (int k = 0; k < 5; ++k) {
-        int r;
-        bool taken;
-        do {
-            r = random_.nextValue(NP_);
-            taken = r == excluded;
-            for (int m = 0; m < k && !taken; ++m) {
-                taken = picked_[static_cast<std::size_t>(m)] == r;
-            }
-        } while (taken);
-        picked_[static_cast<std::size_t>(k)] = r;
-    }
-}
-
-void T_DEOptimizer::generationStep(DEProblem& problem) {
-    const auto D = static_cast<std::size_t>(D_);
-    for (int i = 0; i < NP_; ++i) {
-        const double* parent = row(parentBase_ + i);
-        std::copy_n(parent, D, trial_.begin());
-        pickPartners(i);
-        const double* x0 = row(parentBase_ + picked_[0]);
-        const double* x1 = row(parentBase_ + picked_[1]);
-        for (std::size_t j = 0; j < D; ++j) {
-            if (random_.nextDouble() < crossover) {
-                double F = 0.85 + 0.001 * random_.nextDouble() - 0.0005 * NP_;
-                trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
-            }
-        }
-        problem.boundsCheck(*this, previousBest_, trial_, vector_capacity, checked_);
-        CostVector c = problem.evaluate(*this, checked_, D_);
-        ++evaluation_;
-        double* offspring = row(offspringBase_ + i);
-        CostVector& own = costs_[static_cast<std::size_t>(i)];
-        if (replaces(c[2], own[2])) {
-            std::copy_n(checked_.begin(), D, offspring);
-            own = c;
-            if (improves(c[2], minimum_)) {
-                minimum_ = c[2];
-                best_ = checked_;
-                offsetAtBest_ = problem.getOffset();
-                bestIndex_ = i;
-            }
-        } else {
-            std::copy_n(parent, D, offspring);
-        }
-    }
-    std::swap(parentBase_, offspringBase_);
-    previousBest_ = best_;
-    if (problem.getPhase() == 1) {
-        phaseSwitch(problem);
-        problem.setPhase(2);
-    }
-    ++generation_;
-}
-
-void T_DEOptimizer::phaseSwitch(DEProblem& problem) {
-    // The evaluations here re-cost the population under the quantized cost
-    // and grow it; they are not counted.
-    const auto D = static_cast<std::size_t>(D_);
-    for (int k = 0; k < NP_; ++k) {
-        std::copy_n(row(parentBase_ + k), D, scratch_.begin());
-        costs_[static_cast<std::size_t>(k)] = problem.evaluate(*this, scratch_, D_);
-    }
-    minimum_ = problem.evaluate(*this, best_, D_)[2];
-
-    // The grown members go after the parent half's rows; each half holds the
-    // largest population of the run, so parents and offspring never overlap.
-    const int target = std::min(NP2_, rowsPerHalf_);
-    while (NP_ < target) {
-        int m = random_.nextValue(NP_);
-        std::copy_n(row(parentBase_ + m), D, trial_.begin());
-        pickPartners(m);
-        const double* x0 = row(parentBase_ + picked_[0]);
-        const double* x1 = row(parentBase_ + picked_[1]);
-        for (std::size_t j = 0; j < D; ++j) {
-            double F = 0.85 + 0.1 * random_.nextDouble() - 0.0005 * NP_;
-            trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
-        }
-        problem.boundsCheck(*this, previousBest_, trial_, vector_capacity, checked_);
-        std::copy_n(checked_.begin(), D, row(parentBase_ + NP_));
-        CostVector c = problem.evaluate(*this, checked_, D_);
-        costs_[static_cast<std::size_t>(NP_)] = c;
-        if (improves(c[2], minimum_)) {
-            minimum_ = c[2];
-            best_ = checked_;
-            bestIndex_ = NP_;
-            offsetAtBest_ = problem.getOffset();
-        }
-        ++NP_;
-    }
-    members_ = std::max(members_, NP_);
+    return minimum;
 }
 
 void T_DEOptimizer::publishFigures(const DEProblem* problem) {
     std::lock_guard lock(figuresMutex_);
-    published_.generation = generation_;
-    published_.evaluation = evaluation_;
-    published_.minimum = minimum_;
-    published_.best = best_;
-    published_.offset = offsetAtBest_;
-    published_.populationSize = NP_;
+    published_.generation = search_.generation();
+    published_.evaluation = search_.evaluation();
+    published_.minimum = search_.minimum();
+    published_.best = search_.best();
+    published_.offset = search_.offset();
+    published_.populationSize = search_.populationSize();
     if (problem != nullptr) {
         published_.phase = problem->getPhase();
         published_.layout = problem->getPZparameters();
@@ -484,7 +275,7 @@ void T_DEOptimizer::pass() {
     }
     optimize(*p);
     host_.updateObservers();
-    p->bestCost = minimum_;
+    p->bestCost = search_.minimum();
     bool completed = p->completed();
     publishFigures(p);
     if (completed) {
@@ -533,13 +324,11 @@ bool T_DEOptimizer::optStart(const RunInput& in) {
         published_.refused = false;
     }
 
-    generation_ = 0;
-    evaluation_ = 0;
-    minimum_ = largest;
+    search_.restart();
     const SearchParameters& r = input_.parameters;
     setParameters(r.problemIndex, r.NP, r.NP2, r.range, r.refreshRate);
     takeParameters();
-    ensureCapacity(std::clamp(p->getLength(), 0, vector_capacity));
+    search_.ensureCapacity(std::clamp(p->getLength(), 0, vector_capacity));
     publishFigures(p);
     makeReady();
     return true;
@@ -576,9 +365,7 @@ void T_DEOptimizer::initDesignSuccessFlag() {
 
 void T_DEOptimizer::finishClassical(const std::string& status) {
     host_.setStatus(status);
-    generation_ = 0;
-    evaluation_ = 0;
-    minimum_ = 0.0;
+    search_.setFigures(0, 0, 0.0);
     designFinished_ = true;
     host_.setDegrees(0, 0, 0, 0);
     publishFigures(nullptr);
@@ -650,13 +437,11 @@ void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
         if (!l.coefficients.empty()) {
             problem.getCoefficients(l.coefficients);
         }
-        best_ = l.best;
+        search_.setBest(l.best);
         runFilter_ = problem.runFilter();
     }
     if (outcome.finished) {
-        generation_ = 0;
-        evaluation_ = 0;
-        minimum_ = 0.0;
+        search_.setFigures(0, 0, 0.0);
         designFinished_ = true;
     }
     {
@@ -707,10 +492,8 @@ void T_DEOptimizer::publishStatus(const std::string& status) {
 
 void T_DEOptimizer::setResult(int generation, int evaluation, double minimum,
                               const ParamVector& best) {
-    generation_ = generation;
-    evaluation_ = evaluation;
-    minimum_ = minimum;
-    best_ = best;
+    search_.setFigures(generation, evaluation, minimum);
+    search_.setBest(best);
     DEProblem* p = currentProblem();
     runFilter_ = p ? p->runFilter() : nullptr;
     publishFigures(p);

@@ -1,9 +1,11 @@
 #pragma once
-// The optimizer: the differential-evolution search over the parameter vector
-// of the current filter problem, the design thread that steps the search or a
-// classical design, and the run figures that the views read. It owns the
-// filter problems (created by class name); the responses and coefficients of
-// the best filter are read from the published snapshot (bestFilter).
+// The optimizer: the run control of a design. It owns the search (DESearch,
+// the differential evolution over the current problem's parameter vector),
+// the filter problems (created by class name) and the design of a classical
+// or FIR method, runs the design thread that steps the search or the design,
+// and publishes the run figures that the views read; the responses and
+// coefficients of the best filter are read from the published snapshot
+// (bestFilter).
 //
 // It knows the hub only as a RunHost (status, progress, end of the run, the
 // degrees of a design) and takes what a run needs as one RunInput at Start.
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include "de/DERandom.h"
+#include "de/DESearch.h"
 #include "de/ProgressSnapshot.h"
 #include "de/RunHost.h"
 #include "design/FilterDesign.h"
@@ -54,17 +57,13 @@ using DesignMaker = std::function<std::unique_ptr<FilterDesign>(DesignMethod)>;
 
 class T_DEOptimizer {
   public:
-    /// Entries of a parameter vector; also the length handed to boundsCheck.
-    static constexpr int vector_capacity = kVectorCapacity;
-    /// Largest population (the optimization control page admits up to 1000).
-    static constexpr int population_capacity = 1000;
-    /// Smallest population a generation can work with: a member and five
-    /// distinct partners.
-    static constexpr int population_minimum = 6;
+    static constexpr int vector_capacity = DESearch::vector_capacity;
+    static constexpr int population_capacity = DESearch::population_capacity;
+    static constexpr int population_minimum = DESearch::population_minimum;
     /// Impulse-response coefficients of the FIR designs.
     static constexpr int coefficient_capacity = 400;
-    static constexpr double crossover = 0.95;
-    static constexpr double largest = 1.7976931348623157e308;
+    static constexpr double crossover = DESearch::crossover;
+    static constexpr double largest = DESearch::largest;
 
     /// The problems are created by class name, one slot per identifier.
     explicit T_DEOptimizer(RunHost& host,
@@ -75,16 +74,16 @@ class T_DEOptimizer {
     T_DEOptimizer& operator=(const T_DEOptimizer&) = delete;
 
     // --- the search ----------------------------------------------------------------
-    /// One slice of the search on the given problem: the first call after a
-    /// start builds and costs the initial population, every later call runs
-    /// refresh-rate generations. Hands the best vector to the problem
-    /// (getBest) and returns the best cost.
+    /// One slice of the search on the given problem (DESearch::optimize) with
+    /// the settings handed over last, its figures published afterwards.
     double optimize(DEProblem& problem);
+    /// The search itself; the problem's evaluate and boundsCheck get it.
+    DESearch& search() { return search_; }
     /// The random source of the search; the problem's boundsCheck draws from it.
-    DERandom& random() { return random_; }
+    DERandom& random() { return search_.random(); }
     /// With the console switch on, optimize prints the best vector after each call.
-    void consoleEnable() { console_ = true; }
-    void consoleDisable() { console_ = false; }
+    void consoleEnable() { search_.consoleEnable(); }
+    void consoleDisable() { search_.consoleDisable(); }
 
     // --- run control ----------------------------------------------------------------
     /// The given problem slot becomes the current one, then its initMisc
@@ -166,16 +165,6 @@ class T_DEOptimizer {
         int refreshRate = 10;
     };
 
-    // Search steps (design thread).
-    void initialPopulation(DEProblem& problem);
-    void generationStep(DEProblem& problem);
-    void phaseSwitch(DEProblem& problem);
-    /// Five distinct random population indices, all different from excluded.
-    void pickPartners(int excluded);
-    /// Sizes the population and cost rows for the run (allocates only when
-    /// they are too small).
-    void ensureCapacity(int D);
-    double* row(int r) { return population_.data() + static_cast<std::size_t>(r) * stride_; }
     void publishFigures(const DEProblem* problem);
     void takeParameters();
 
@@ -195,34 +184,9 @@ class T_DEOptimizer {
     std::vector<std::unique_ptr<DEProblem>> problems_;
     std::atomic<int> currentProblem_{0};
 
-    // --- search state, owned by the design thread ------------------------------------
-    DERandom random_;
-    bool console_ = false;
-    int NP_ = 30;
-    int NP2_ = 60;
-    double range_ = 2.0;
-    int refreshRate_ = 10;
-    int D_ = 0;
-    int generation_ = 0;
-    int evaluation_ = 0;
-    double minimum_ = largest;
-    double offsetAtBest_ = 0.0;
-    int bestIndex_ = 0;
-    ParamVector best_{};
-    ParamVector previousBest_{};
-    ParamVector trial_{};
-    ParamVector checked_{};
-    ParamVector scratch_{};
-    std::array<int, 5> picked_{};
-    /// Two halves of rowsPerHalf_ rows each, stride_ entries per row.
-    std::vector<double> population_;
-    std::vector<CostVector> costs_;
-    int rowsPerHalf_ = 0;
-    std::size_t stride_ = 1;
-    int parentBase_ = 0;
-    int offspringBase_ = 0;
-    /// Members with a valid row and cost.
-    int members_ = 0;
+    std::atomic<bool> stopRequested_{false};
+    // --- the search, owned by the design thread -----------------------------------------
+    DESearch search_;
 
     /// What the run started with; a design step updates its degrees.
     RunInput input_;
@@ -250,7 +214,6 @@ class T_DEOptimizer {
     bool ready_ = false;
     bool busy_ = false;
     bool quit_ = false;
-    std::atomic<bool> stopRequested_{false};
     std::chrono::milliseconds passSleep_{10};
     RunParameters pending_;
     bool pendingSet_ = false;

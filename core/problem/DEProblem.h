@@ -28,7 +28,7 @@
 
 namespace dovra {
 
-class T_DEOptimizer;
+class DESearch;
 
 class DEProblem {
   public:
@@ -43,9 +43,9 @@ class DEProblem {
     virtual void setPhase(int phase) = 0;
     /// The trial vector with its radii brought back inside the restrictions,
     /// written into out (n entries; entries beyond the dimension are 0).
-    virtual void boundsCheck(T_DEOptimizer& optimizer, std::span<const double> reference,
+    virtual void boundsCheck(DESearch& search, std::span<const double> reference,
                              std::span<const double> trial, int n, std::span<double> out) = 0;
-    virtual CostVector evaluate(T_DEOptimizer& optimizer, std::span<const double> x, int n) = 0;
+    virtual CostVector evaluate(DESearch& search, std::span<const double> x, int n) = 0;
     /// Magnitude of the filter of parameter vector x at w, with the problem's
     /// quantization and structure (no prefilter).
     virtual double amag(std::span<const double> x, double w) const = 0;

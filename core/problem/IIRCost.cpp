@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "de/DERandom.h"
-#include "de/T_DEOptimizer.h"
+#include "de/DESearch.h"
 #include "problem/IIR.h"
 
 namespace dovra {
@@ -152,7 +152,7 @@ bool IIR::completed() {
     return true;
 }
 
-void IIR::boundsCheck(T_DEOptimizer& optimizer, std::span<const double> reference,
+void IIR::boundsCheck(DESearch& search, std::span<const double> reference,
                       std::span<const double> trial, int n, std::span<double> out) {
     const auto size = static_cast<std::size_t>(std::max(n, 0));
     const std::size_t outSize = std::min(size, out.size());
@@ -162,7 +162,7 @@ void IIR::boundsCheck(T_DEOptimizer& optimizer, std::span<const double> referenc
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(used),
               out.begin() + static_cast<std::ptrdiff_t>(outSize), 0.0);
 
-    DERandom& random = optimizer.random();
+    DERandom& random = search.random();
     auto inRange = [&](int i) {
         return i >= 0 && static_cast<std::size_t>(i) < used &&
                static_cast<std::size_t>(i) < reference.size();
@@ -216,7 +216,7 @@ void IIR::boundsCheck(T_DEOptimizer& optimizer, std::span<const double> referenc
     }
 }
 
-CostVector IIR::evaluate(T_DEOptimizer&, std::span<const double> x, int) {
+CostVector IIR::evaluate(DESearch&, std::span<const double> x, int) {
     if (!gridReady_) {
         sampleScheme();
     }

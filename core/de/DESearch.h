@@ -1,0 +1,111 @@
+#pragma once
+// The differential-evolution search over the parameter vector of a filter
+// problem: the population (two halves, parents and offspring), the generation
+// step with its mutation, bounds correction and selection, the switch to the
+// quantized phase that re-costs and grows the population, and the best vector
+// with its figures. It runs on the design thread only and knows nothing of the
+// run control: the sizes are handed to it between slices, and a stop flag
+// ends a slice early.
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <vector>
+
+#include "de/DERandom.h"
+#include "problem/Types.h"
+#include "text/Console.h"
+
+namespace dovra {
+
+class DEProblem;
+
+class DESearch {
+  public:
+    /// Entries of a parameter vector; also the length handed to boundsCheck.
+    static constexpr int vector_capacity = kVectorCapacity;
+    /// Largest population (the optimization control page admits up to 1000).
+    static constexpr int population_capacity = 1000;
+    /// Smallest population a generation can work with: a member and five
+    /// distinct partners.
+    static constexpr int population_minimum = 6;
+    static constexpr double crossover = 0.95;
+    static constexpr double largest = 1.7976931348623157e308;
+
+    /// Console lines of the debug switch go to console; a slice of
+    /// generations ends early once *stop is set (no flag: never).
+    explicit DESearch(Console& console, const std::atomic<bool>* stop = nullptr);
+
+    /// One slice of the search on the given problem: the first call after a
+    /// restart builds and costs the initial population, every later call runs
+    /// refresh-rate generations. Hands the best vector to the problem
+    /// (getBest) and returns the best cost.
+    double optimize(DEProblem& problem);
+    /// Population sizes of the two phases, range of the free entries and
+    /// generations per slice, taken as given (the run control keeps them
+    /// within their limits).
+    void setSizes(int NP, int NP2, double range, int refreshRate);
+    /// Counters to 0 and the best cost to the largest value: the next slice
+    /// builds a new population.
+    void restart();
+    /// Sizes the population and cost rows for the run (allocates only when
+    /// they are too small).
+    void ensureCapacity(int D);
+    /// Sets the figures at once (a design step's result, or a test's).
+    void setFigures(int generation, int evaluation, double minimum);
+    void setBest(const ParamVector& best) { best_ = best; }
+
+    /// The random source of the search; the problem's boundsCheck draws from it.
+    DERandom& random() { return random_; }
+    /// With the console switch on, optimize prints the best vector after each call.
+    void consoleEnable() { consoleOn_ = true; }
+    void consoleDisable() { consoleOn_ = false; }
+
+    int generation() const { return generation_; }
+    int evaluation() const { return evaluation_; }
+    double minimum() const { return minimum_; }
+    const ParamVector& best() const { return best_; }
+    /// The problem's group-delay offset when the best vector was found.
+    double offset() const { return offsetAtBest_; }
+    int populationSize() const { return NP_; }
+
+  private:
+    void initialPopulation(DEProblem& problem);
+    void generationStep(DEProblem& problem);
+    void phaseSwitch(DEProblem& problem);
+    /// Five distinct random population indices, all different from excluded.
+    void pickPartners(int excluded);
+    double* row(int r) { return population_.data() + static_cast<std::size_t>(r) * stride_; }
+
+    Console& console_;
+    const std::atomic<bool>* stop_;
+    DERandom random_;
+    bool consoleOn_ = false;
+    int NP_ = 30;
+    int NP2_ = 60;
+    double range_ = 2.0;
+    int refreshRate_ = 10;
+    int D_ = 0;
+    int generation_ = 0;
+    int evaluation_ = 0;
+    double minimum_ = largest;
+    double offsetAtBest_ = 0.0;
+    int bestIndex_ = 0;
+    ParamVector best_{};
+    ParamVector previousBest_{};
+    ParamVector trial_{};
+    ParamVector checked_{};
+    ParamVector scratch_{};
+    std::array<int, 5> picked_{};
+    /// Two halves of rowsPerHalf_ rows each, stride_ entries per row.
+    std::vector<double> population_;
+    std::vector<CostVector> costs_;
+    int rowsPerHalf_ = 0;
+    std::size_t stride_ = 1;
+    int parentBase_ = 0;
+    int offspringBase_ = 0;
+    /// Members with a valid row and cost.
+    int members_ = 0;
+};
+
+} // namespace dovra
