@@ -233,22 +233,22 @@ std::string DesignSession::firstUnreadableEntry() const {
 }
 
 int DesignSession::getGeneration() const {
-    return optimizer_->getGeneration();
+    return optimizer_->snapshot().generation;
 }
 int DesignSession::getEvaluation() const {
-    return optimizer_->getEvaluation();
+    return optimizer_->snapshot().evaluation;
 }
 double DesignSession::getMinimum() const {
-    return optimizer_->getMinimum();
+    return optimizer_->snapshot().minimum;
 }
 ParamVector DesignSession::getBest() const {
-    return optimizer_->getBest();
+    return optimizer_->snapshot().best;
 }
 double DesignSession::getOffset() const {
-    return optimizer_->getOffset();
+    return optimizer_->snapshot().offset;
 }
 int DesignSession::getPhase() const {
-    return optimizer_->getPhase();
+    return optimizer_->snapshot().phase;
 }
 void DesignSession::initProblem() {
     const int problem = getCurrentProblem();
@@ -316,17 +316,8 @@ RunInput DesignSession::runInput() {
                 &DesignSession::getMagDbLimit);
     constraints(gdUpper_, in.gdUpper, &DesignSession::getGdDbOmega, &DesignSession::getGdDbLimit);
     constraints(gdLower_, in.gdLower, &DesignSession::getGdDbOmega, &DesignSession::getGdDbLimit);
-    auto coefficients = [this](const FixedFilterDataBase& table, CoefficientValues& v) {
-        v.rows = table.getSize();
-        if (v.rows > kTableCapacity) {
-            return;
-        }
-        for (int i = 0; i < v.rows; ++i) {
-            v.coefficients.push_back(getFfDbCoeffi(table, i));
-        }
-    };
-    coefficients(ffNumerator_, in.ffNumerator);
-    coefficients(ffDenominator_, in.ffDenominator);
+    in.ffNumerator = coefficientValues(ffNumerator_, 0, kTableCapacity);
+    in.ffDenominator = coefficientValues(ffDenominator_, 0, kTableCapacity);
     in.realization = realizationValues();
     in.settings = searchSettings();
     SearchParameters& r = in.parameters;
@@ -377,18 +368,22 @@ ReportInput DesignSession::reportInput() {
     in.snapshot = snapshot();
     // The report lists a prefilter table of two or more rows within its own
     // capacity.
-    auto coefficients = [this](const FixedFilterDataBase& table, CoefficientValues& v) {
-        v.rows = table.getSize();
-        if (v.rows < 2 || v.rows > PrintOut::prefilter_capacity) {
-            return;
-        }
-        for (int i = 0; i < v.rows; ++i) {
-            v.coefficients.push_back(getFfDbCoeffi(table, i));
-        }
-    };
-    coefficients(ffNumerator_, in.ffNumerator);
-    coefficients(ffDenominator_, in.ffDenominator);
+    in.ffNumerator = coefficientValues(ffNumerator_, 2, PrintOut::prefilter_capacity);
+    in.ffDenominator = coefficientValues(ffDenominator_, 2, PrintOut::prefilter_capacity);
     return in;
+}
+
+CoefficientValues DesignSession::coefficientValues(const FixedFilterDataBase& table, int fewest,
+                                                   int most) {
+    CoefficientValues v;
+    v.rows = table.getSize();
+    if (v.rows < fewest || v.rows > most) {
+        return v;
+    }
+    for (int i = 0; i < v.rows; ++i) {
+        v.coefficients.push_back(getFfDbCoeffi(table, i));
+    }
+    return v;
 }
 
 bool DesignSession::start_Design() {

@@ -222,6 +222,9 @@ class DesignSession : public RunHost {
     void writeReport();
     /// The realization degrees as the getters give them.
     RealizationValues realizationValues();
+    /// A prefilter table's row count and, for fewest to most rows, its
+    /// coefficients through their lookup.
+    CoefficientValues coefficientValues(const FixedFilterDataBase& table, int fewest, int most);
 
     Console console_;
     MagConstraintsDataBase magUpper_;

@@ -460,31 +460,6 @@ ProgressSnapshot T_DEOptimizer::snapshot() const {
     return published_;
 }
 
-int T_DEOptimizer::getGeneration() const {
-    std::lock_guard lock(figuresMutex_);
-    return published_.generation;
-}
-int T_DEOptimizer::getEvaluation() const {
-    std::lock_guard lock(figuresMutex_);
-    return published_.evaluation;
-}
-double T_DEOptimizer::getMinimum() const {
-    std::lock_guard lock(figuresMutex_);
-    return published_.minimum;
-}
-ParamVector T_DEOptimizer::getBest() const {
-    std::lock_guard lock(figuresMutex_);
-    return published_.best;
-}
-double T_DEOptimizer::getOffset() const {
-    std::lock_guard lock(figuresMutex_);
-    return published_.offset;
-}
-int T_DEOptimizer::getPhase() const {
-    std::lock_guard lock(figuresMutex_);
-    return published_.phase;
-}
-
 void T_DEOptimizer::publishStatus(const std::string& status) {
     std::lock_guard lock(figuresMutex_);
     published_.status = status;

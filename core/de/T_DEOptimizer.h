@@ -12,8 +12,8 @@
 //
 // Threads. optimize, start_FilterDesign and the problem's evaluate and
 // boundsCheck run on the design thread only. The window thread starts, pauses,
-// resumes and stops the run and reads the figures through snapshot() and the
-// getters, which take a copy under the figures lock. Settings copied by
+// resumes and stops the run and reads the figures through snapshot(), a copy
+// taken under the figures lock. Settings copied by
 // setParameters are handed over under the run lock and take effect at the
 // design thread's next pass. optStart, initProblem, initLR and
 // initDesignSuccessFlag touch state that the design thread uses, so they first
@@ -135,13 +135,6 @@ class T_DEOptimizer {
 
     // --- run figures ------------------------------------------------------------------
     ProgressSnapshot snapshot() const;
-    int getGeneration() const;
-    int getEvaluation() const;
-    double getMinimum() const;
-    /// A copy of the best vector, taken whole.
-    ParamVector getBest() const;
-    double getOffset() const;
-    int getPhase() const;
     /// The hub's status text, kept with the figures.
     void publishStatus(const std::string& status);
 

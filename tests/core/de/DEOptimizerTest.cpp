@@ -32,8 +32,8 @@ TEST_F(DEOptimizerTest, FirstCallOnlyBuildsThePopulation) {
     problem.record = true;
     double best = optimizer.optimize(problem);
 
-    EXPECT_EQ(optimizer.getEvaluation(), 30);
-    EXPECT_EQ(optimizer.getGeneration(), 0);
+    EXPECT_EQ(optimizer.snapshot().evaluation, 30);
+    EXPECT_EQ(optimizer.snapshot().generation, 0);
     ASSERT_EQ(problem.evaluations.load(), 30);
     EXPECT_TRUE(problem.trials.empty()); // no trial vector yet
 
@@ -43,17 +43,17 @@ TEST_F(DEOptimizerTest, FirstCallOnlyBuildsThePopulation) {
         smallest = std::min(smallest, ScriptedProblem::sphere(x, 0)[2]);
     }
     EXPECT_EQ(best, smallest);
-    EXPECT_EQ(optimizer.getMinimum(), smallest);
-    ParamVector b = optimizer.getBest();
+    EXPECT_EQ(optimizer.snapshot().minimum, smallest);
+    ParamVector b = optimizer.snapshot().best;
     EXPECT_EQ(ScriptedProblem::sphere(std::span<const double>(b).first(5), 0)[2], smallest);
     EXPECT_TRUE(std::equal(b.begin(), b.end(), problem.bestVector().begin()));
     EXPECT_TRUE(std::all_of(b.begin() + 5, b.end(), [](double v) { return v == 0.0; }));
 
     // Later calls run refresh-rate generations of NP trials each.
     optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.getGeneration(), 3);
-    EXPECT_EQ(optimizer.getEvaluation(), 30 + 3 * 30);
-    EXPECT_LE(optimizer.getMinimum(), smallest);
+    EXPECT_EQ(optimizer.snapshot().generation, 3);
+    EXPECT_EQ(optimizer.snapshot().evaluation, 30 + 3 * 30);
+    EXPECT_LE(optimizer.snapshot().minimum, smallest);
 }
 
 // Where each entry of the initial vectors is drawn from.
@@ -227,9 +227,9 @@ TEST_P(Selection, KeptEntriesComeFromTheWinner) {
     }
     // The best cost moves only for a strictly lower cost.
     if (mode == TrialCost::Lower) {
-        EXPECT_LT(optimizer.getMinimum(), 1.0);
+        EXPECT_LT(optimizer.snapshot().minimum, 1.0);
     } else {
-        EXPECT_EQ(optimizer.getMinimum(), 1.0);
+        EXPECT_EQ(optimizer.snapshot().minimum, 1.0);
     }
 }
 
@@ -284,20 +284,21 @@ TEST_P(PhaseSwitch, CountsGrowthAndRecosting) {
     optimizer.optimize(problem);
 
     const int grown = std::max(NP, NP2);
-    EXPECT_EQ(optimizer.getEvaluation(), 3 * NP);
+    EXPECT_EQ(optimizer.snapshot().evaluation, 3 * NP);
     EXPECT_EQ(problem.evaluations.load(), 3 * NP + NP + 1 + (grown - NP));
     EXPECT_EQ(optimizer.snapshot().populationSize, grown);
     EXPECT_EQ(problem.getPhase(), 2);
-    EXPECT_EQ(optimizer.getPhase(), 2);
-    EXPECT_EQ(optimizer.getGeneration(), 2);
+    EXPECT_EQ(optimizer.snapshot().phase, 2);
+    EXPECT_EQ(optimizer.snapshot().generation, 2);
     // The best cost is the quantized cost of the best vector.
-    ParamVector b = optimizer.getBest();
-    EXPECT_EQ(optimizer.getMinimum(), problem.cost(std::span<const double>(b).first(5), 2)[2]);
-    EXPECT_GE(optimizer.getMinimum(), 100.0);
+    ParamVector b = optimizer.snapshot().best;
+    EXPECT_EQ(optimizer.snapshot().minimum,
+              problem.cost(std::span<const double>(b).first(5), 2)[2]);
+    EXPECT_GE(optimizer.snapshot().minimum, 100.0);
 
     // Afterwards every generation makes one trial per member of the grown population.
     optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.getEvaluation(), 3 * NP + grown);
+    EXPECT_EQ(optimizer.snapshot().evaluation, 3 * NP + grown);
     EXPECT_EQ(problem.evaluations.load(), 3 * NP + NP + 1 + (grown - NP) + grown);
     EXPECT_EQ(problem.getPhase(), 2);
 }
@@ -328,7 +329,7 @@ TEST_F(DEOptimizerTest, SphereConvergesInBothPhases) {
     while (optimizer.optimize(problem) > 1e-14 && calls < 200) {
         ++calls;
     }
-    EXPECT_LE(optimizer.getMinimum(), 1e-14);
+    EXPECT_LE(optimizer.snapshot().minimum, 1e-14);
     problem.setPhase(1);
     optimizer.optimize(problem);
     EXPECT_EQ(optimizer.snapshot().populationSize, 60);
@@ -336,8 +337,8 @@ TEST_F(DEOptimizerTest, SphereConvergesInBothPhases) {
     while (optimizer.optimize(problem) > 1.0 + 1e-12 && calls < 200) {
         ++calls;
     }
-    EXPECT_LE(optimizer.getMinimum(), 1.0 + 1e-12);
-    ParamVector b = optimizer.getBest();
+    EXPECT_LE(optimizer.snapshot().minimum, 1.0 + 1e-12);
+    ParamVector b = optimizer.snapshot().best;
     const double target[] = {0.5, -0.3, 0.2, 0.7, -0.4, 0.1, -0.6, 0.9};
     for (int j = 0; j < 8; ++j) {
         EXPECT_NEAR(b[static_cast<std::size_t>(j)], target[j], 1e-5) << "entry " << j;
@@ -358,8 +359,8 @@ TEST_F(DEOptimizerTest, SameSeedSameRun) {
         }
         EXPECT_EQ(optimizer.optimize(problem), other.optimize(second));
     }
-    EXPECT_EQ(optimizer.getBest(), other.getBest());
-    EXPECT_EQ(optimizer.getEvaluation(), other.getEvaluation());
+    EXPECT_EQ(optimizer.snapshot().best, other.snapshot().best);
+    EXPECT_EQ(optimizer.snapshot().evaluation, other.snapshot().evaluation);
 }
 
 // A first member whose cost is not a number does not block the best cost.
@@ -371,9 +372,9 @@ TEST_F(DEOptimizerTest, BestCostIsANumberWhenTheFirstMemberIsNot) {
                             : ScriptedProblem::sphere(x, phase);
     };
     optimizer.optimize(problem);
-    EXPECT_FALSE(std::isnan(optimizer.getMinimum()));
-    ParamVector b = optimizer.getBest();
-    EXPECT_EQ(optimizer.getMinimum(),
+    EXPECT_FALSE(std::isnan(optimizer.snapshot().minimum));
+    ParamVector b = optimizer.snapshot().best;
+    EXPECT_EQ(optimizer.snapshot().minimum,
               ScriptedProblem::sphere(std::span<const double>(b).first(5), 0)[2]);
 }
 
@@ -385,13 +386,13 @@ TEST_F(DEOptimizerTest, ResumedPopulationSizeStaysWithinTheMembers) {
     problem.setPhase(1);
     optimizer.optimize(problem);
     ASSERT_EQ(optimizer.snapshot().populationSize, 60);
-    int before = optimizer.getEvaluation();
+    int before = optimizer.snapshot().evaluation;
     sizes(30, 60, 1);
     optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.getEvaluation(), before + 30);
+    EXPECT_EQ(optimizer.snapshot().evaluation, before + 30);
     sizes(1000, 1000, 1);
     optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.getEvaluation(), before + 30 + 60);
+    EXPECT_EQ(optimizer.snapshot().evaluation, before + 30 + 60);
 }
 
 // The console switch prints the best vector after each call.
@@ -405,7 +406,7 @@ TEST_F(DEOptimizerTest, ConsoleSwitchPrintsTheBestVector) {
     const std::string before = out.str();
     optimizer.consoleEnable();
     optimizer.optimize(problem);
-    ParamVector b = optimizer.getBest();
+    ParamVector b = optimizer.snapshot().best;
     std::string expected = before + "best[0] = " + text::formatDouble(b[0]) +
                            "\nbest[1] = " + text::formatDouble(b[1]) + "\n \n";
     EXPECT_EQ(out.str(), expected);

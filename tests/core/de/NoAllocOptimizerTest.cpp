@@ -78,7 +78,7 @@ TEST_P(RealProblemAllocation, NoneAfterTheFirstCall) {
     const std::size_t before = dovra::test::allocationCount();
     for (int k = 0; k < 10; ++k) {
         optimizer.optimize(problem);
-        problem.bestCost = optimizer.getMinimum();
+        problem.bestCost = optimizer.snapshot().minimum;
         (void)problem.completed();
         if (k == 4 && problem.getPhase() == 0 && session.getQuant() > 0) {
             problem.setPhase(1);
