@@ -25,6 +25,7 @@
 #include "panel/StartupPanel.h"
 #include "screen/AboutScreen.h"
 #include "screen/DovraScreen.h"
+#include "screen/OffscreenMessages.h"
 #include "screen/PlotScreens.h"
 
 namespace {
@@ -69,15 +70,6 @@ bool waitForState(DovraScreen& screen, const std::string& state, int ms) {
     return true;
 }
 
-// The offscreen platform notes the window-manager features it lacks; they
-// say nothing about the pictures.
-void quiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support"))) {
-        return;
-    }
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,7 +80,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    qInstallMessageHandler(quiet);
+    dovra::gui::quietOffscreenMessages();
     QApplication app(argc, argv);
     const QString config = QString::fromLocal8Bit(argv[1]);
     QDir dir(QString::fromLocal8Bit(argv[2]));

@@ -14,21 +14,7 @@
 #include <QApplication>
 
 #include "plot/PlotImages.h"
-
-namespace {
-
-// The offscreen platform notes the window-manager features it lacks and a
-// missing runtime folder; they say nothing about the images.
-void quiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtWarningMsg &&
-        (message.startsWith(QLatin1String("This plugin does not support")) ||
-         message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))) {
-        return;
-    }
-    std::cerr << message.toStdString() << "\n";
-}
-
-} // namespace
+#include "screen/OffscreenMessages.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -50,7 +36,7 @@ int main(int argc, char** argv) {
         // Offscreen whatever the environment says: a script's images must
         // not depend on a display being there.
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(quiet);
+        dovra::gui::quietOffscreenMessages();
         app = std::make_unique<QApplication>(argc, argv);
         writer = [](dovra::DesignSession& session, const std::string& folder) {
             return dovra::gui::writePlotImages(session, folder).error;

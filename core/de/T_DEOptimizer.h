@@ -150,14 +150,6 @@ class T_DEOptimizer {
     void setProblem(int index, std::unique_ptr<DEProblem> problem);
 
   protected:
-    struct RunParameters {
-        int problemIndex = 0;
-        int NP = 30;
-        int NP2 = 60;
-        double range = 2.0;
-        int refreshRate = 10;
-    };
-
     void publishFigures(const DEProblem* problem);
     void takeParameters();
 
@@ -208,7 +200,7 @@ class T_DEOptimizer {
     bool busy_ = false;
     bool quit_ = false;
     std::chrono::milliseconds passSleep_{10};
-    RunParameters pending_;
+    SearchParameters pending_;
     bool pendingSet_ = false;
 
     // --- published figures, under figuresMutex_ (never taken before runMutex_) --------

@@ -1,9 +1,12 @@
 #pragma once
-// Drops the offscreen platform's notes that it lacks window-manager features
-// (size hints, reparenting): they say nothing about the code under test and
-// would bury the test's own output. Call from initTestCase, after the test
+// The offscreen platform's notes on missing window-manager features are
+// dropped from the test output. Call from initTestCase, after the test
 // framework has installed its own message handler, which it then forwards to.
 
+#include "screen/OffscreenMessages.h"
+
 namespace dovra::test {
-void quietOffscreen();
+inline void quietOffscreen() {
+    gui::quietOffscreenMessages();
 }
+} // namespace dovra::test

@@ -1,16 +1,18 @@
-#include "gui/support/QuietOffscreen.h"
+#include "screen/OffscreenMessages.h"
 
 #include <QString>
 #include <QtGlobal>
 
-namespace dovra::test {
+namespace dovra::gui {
 
 namespace {
 
 QtMessageHandler previous = nullptr;
 
 void filter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support"))) {
+    if (type == QtWarningMsg &&
+        (message.startsWith(QLatin1String("This plugin does not support")) ||
+         message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))) {
         return;
     }
     if (previous != nullptr) {
@@ -20,11 +22,11 @@ void filter(QtMsgType type, const QMessageLogContext& context, const QString& me
 
 } // namespace
 
-void quietOffscreen() {
+void quietOffscreenMessages() {
     QtMessageHandler current = qInstallMessageHandler(filter);
     if (current != filter) {
         previous = current;
     }
 }
 
-} // namespace dovra::test
+} // namespace dovra::gui
