@@ -129,9 +129,10 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
             }
             if (QThread::currentThread() == thread()) {
                 showLatestLine();
-            } else {
-                QMetaObject::invokeMethod(
-                    this, [this] { showLatestLine(); }, Qt::QueuedConnection);
+            } else if (!linePending_.exchange(true)) {
+                // From the design thread: a flag and a bare event, as for
+                // the monitor, so that nothing but the flag crosses threads.
+                QCoreApplication::postEvent(this, new QEvent(QEvent::User));
             }
         });
 
@@ -308,6 +309,9 @@ bool DovraScreen::messageIsError() const {
 }
 
 void DovraScreen::customEvent(QEvent*) {
+    if (linePending_.exchange(false)) {
+        showLatestLine();
+    }
     if (monitorPending_.exchange(false)) {
         activity_->updateMonitor();
     }

@@ -126,6 +126,7 @@ class DovraScreen : public Screen, private SessionObserver {
     // thread is not flooded by a fast search.
     std::atomic<bool> monitorPending_{false};
     std::atomic<bool> donePending_{false};
+    std::atomic<bool> linePending_{false};
 };
 
 } // namespace dovra::gui
