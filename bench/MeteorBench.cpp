@@ -52,7 +52,7 @@ std::vector<int> design(const Data& d) {
     Meteor m(false);
     Sink sink;
     for (DesignOutcome o; !o.finished;) {
-        o = m.step(d, sink);
+        o = m.step({d, sink});
     }
     return sink.counts;
 }

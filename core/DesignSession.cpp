@@ -482,7 +482,7 @@ void DesignSession::checkSuccessBetweenSamples() {
         betweenSamplesExcess_ = false;
         runNote_.clear();
     }
-    if (getStatus() != kDesignSuccessful) {
+    if (getStatus() != status::kSuccess) {
         return;
     }
     // The best filter of the run's end, as the plots draw it.

@@ -41,8 +41,6 @@ class SessionObserver {
     virtual void done() {}
 };
 
-/// Status texts of a run's end that the session itself gives.
-inline constexpr const char* kDesignSuccessful = "Design successful";
 /// Added to the status when the results file could not be written.
 inline constexpr const char* kResultsNotWritten = " (results file not written)";
 

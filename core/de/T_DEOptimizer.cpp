@@ -256,33 +256,25 @@ void T_DEOptimizer::pass() {
             return;
         }
     }
-    if (method_ != DesignMethod::ZPlane) {
+    if (!searching()) {
+        // A closed design's layout shows before its run ends, one pass later.
         host_.updateObservers();
         if (designFinished_) {
             makeNotReady();
             host_.done();
-        } else {
-            start_FilterDesign();
+            return;
         }
-        return;
     }
-    DEProblem* p = currentProblem();
-    if (p == nullptr) {
-        host_.setStatus(status::kNoProblem);
-        makeNotReady();
-        host_.done();
-        return;
-    }
-    optimize(*p);
-    host_.updateObservers();
-    p->bestCost = search_.minimum();
-    bool completed = p->completed();
-    publishFigures(p);
-    if (completed) {
-        host_.setStatus(status::kSuccess);
-        makeNotReady();
-        host_.done();
-    }
+    start_FilterDesign();
+}
+
+bool T_DEOptimizer::searching() const {
+    return design_ && design_->isSearch();
+}
+
+void T_DEOptimizer::endRun() {
+    makeNotReady();
+    host_.done();
 }
 
 bool T_DEOptimizer::refuse(const std::string& why) {
@@ -311,8 +303,7 @@ bool T_DEOptimizer::optStart(const RunInput& in) {
         return refuse(*error);
     }
 
-    method_ = input_.settings.method;
-    design_ = method_ == DesignMethod::ZPlane ? nullptr : makeDesign_(method_);
+    design_ = makeDesign_(input_.settings.method);
     if (design_) {
         design_->reset();
     }
@@ -373,19 +364,25 @@ void T_DEOptimizer::finishClassical(const std::string& status) {
 
 namespace {
 
-/// A design's status texts go to the hub, which publishes them.
+/// A design's status texts go to the hub, which publishes them; its progress
+/// publishes the run figures.
 class HostStatus : public StatusSink {
   public:
-    explicit HostStatus(RunHost& s) : s_(s) {}
+    HostStatus(RunHost& s, std::function<void()> publish) : s_(s), publish_(std::move(publish)) {}
     /// The monitor is refreshed at once, so a step's progress text ("Trying
     /// filterorder ...") shows while the step works, not after it.
     void setStatus(const std::string& text) override {
         s_.setStatus(text);
         s_.updateObservers();
     }
+    void progress() override {
+        publish_();
+        s_.updateObservers();
+    }
 
   private:
     RunHost& s_;
+    std::function<void()> publish_;
 };
 
 } // namespace
@@ -396,10 +393,15 @@ void T_DEOptimizer::start_FilterDesign() {
     takeParameters();
     DEProblem* p = currentProblem();
     if (p == nullptr) {
-        finishClassical(status::kNoProblem);
+        if (searching()) {
+            host_.setStatus(status::kNoProblem);
+            endRun();
+        } else {
+            finishClassical(status::kNoProblem);
+        }
         return;
     }
-    if (!schemeRead_) {
+    if (!searching() && !schemeRead_) {
         // The problem is the design thread's own during a run: the window
         // thread reads the published snapshot, never the problem.
         p->init_tolerance_scheme(input_, host_.console());
@@ -414,8 +416,12 @@ void T_DEOptimizer::start_FilterDesign() {
         finishClassical(status::kNotAvailable);
         return;
     }
-    HostStatus status(host_);
-    applyOutcome(*p, design_->step(p->data(), status));
+    HostStatus status(host_, [this, p] { publishFigures(p); });
+    const bool endsNow = searching();
+    applyOutcome(*p, design_->step({p->data(), status, p, &search_}));
+    if (endsNow && designFinished_) {
+        endRun();
+    }
 }
 
 void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
@@ -441,7 +447,10 @@ void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
         runFilter_ = problem.runFilter();
     }
     if (outcome.finished) {
-        search_.setFigures(0, 0, 0.0);
+        // A closed design has no generations; a search keeps its figures.
+        if (!searching()) {
+            search_.setFigures(0, 0, 0.0);
+        }
         designFinished_ = true;
     }
     {

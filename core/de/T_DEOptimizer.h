@@ -1,11 +1,11 @@
 #pragma once
 // The optimizer: the run control of a design. It owns the search (DESearch,
 // the differential evolution over the current problem's parameter vector),
-// the filter problems (created by class name) and the design of a classical
-// or FIR method, runs the design thread that steps the search or the design,
-// and publishes the run figures that the views read; the responses and
-// coefficients of the best filter are read from the published snapshot
-// (bestFilter).
+// the filter problems (created by class name) and the design object of the
+// run's method (the Z-plane search, a classical or an FIR design), runs the
+// design thread that steps that design once per pass, and publishes the run
+// figures that the views read; the responses and coefficients of the best
+// filter are read from the published snapshot (bestFilter).
 //
 // It knows the hub only as a RunHost (status, progress, end of the run, the
 // degrees of a design) and takes what a run needs as one RunInput at Start.
@@ -115,9 +115,10 @@ class T_DEOptimizer {
     /// Success flag off; numerator, denominator, linear-phase and allpass
     /// counts of the hub set to 0.
     void initDesignSuccessFlag();
-    /// One step of a classical or FIR design: the design input record is read
-    /// off the scheme on the first step of a run; the design's outcome is then
-    /// applied (status, layout, end of the run on the next pass).
+    /// One step of the running design: for a classical or FIR design the
+    /// design input record is read off the scheme on the first step of a run;
+    /// the design's outcome is then applied (status, layout, end of the run:
+    /// at once for the search, on the next pass for a closed design).
     void start_FilterDesign();
     /// Where the design objects come from (makeDesign by default).
     void setDesignMaker(DesignMaker maker);
@@ -157,6 +158,10 @@ class T_DEOptimizer {
     void run();
     void pass();
     void finishClassical(const std::string& status);
+    /// True when the running design is the search.
+    bool searching() const;
+    /// Ready flag off and the end of the run told to the hub.
+    void endRun();
     /// Status, layout and end of the run that a design step yields.
     void applyOutcome(DEProblem& problem, DesignOutcome outcome);
     /// Ready flag off; waits until the design thread has finished its pass.
@@ -178,9 +183,8 @@ class T_DEOptimizer {
 
     // --- classical and FIR design state (design thread) --------------------------------
     DesignMaker makeDesign_;
-    DesignMethod method_ = DesignMethod::ZPlane;
-    /// The design of the running method; nothing for the search or a method
-    /// not built yet. Made at Start, stepped once per pass.
+    /// The design of the running method (the search for the Z-plane method);
+    /// nothing for a method not built yet. Made at Start, stepped once per pass.
     std::unique_ptr<FilterDesign> design_;
     /// The design input record has been read for this run.
     bool schemeRead_ = false;

@@ -1,5 +1,6 @@
 #include "design/ClassicalDesign.h"
 
+#include "de/RunStatus.h"
 #include "design/Butterworth.h"
 #include "design/Chebyshev.h"
 #include "design/Elliptic.h"
@@ -22,7 +23,8 @@ std::unique_ptr<ClassicalIIR> makeClassicalIIR(DesignMethod method, std::span<do
     }
 }
 
-DesignOutcome ClassicalDesign::step(const Data& data, StatusSink& /*status*/) {
+DesignOutcome ClassicalDesign::step(const DesignContext& context) {
+    const Data& data = context.data;
     DesignOutcome outcome;
     outcome.finished = true;
 
@@ -48,7 +50,7 @@ DesignOutcome ClassicalDesign::step(const Data& data, StatusSink& /*status*/) {
     layout.numDeg = order;
     layout.denomDeg = order;
     outcome.layout = std::move(layout);
-    outcome.status = kStatusDesignSuccessful;
+    outcome.status = status::kSuccess;
     return outcome;
 }
 

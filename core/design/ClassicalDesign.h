@@ -12,8 +12,6 @@
 
 namespace dovra {
 
-inline constexpr const char* kStatusDesignSuccessful = "Design successful";
-
 /// The classical design of a method over best (length entries); nothing for
 /// a method that is not a classical IIR design.
 std::unique_ptr<ClassicalIIR> makeClassicalIIR(DesignMethod method, std::span<double> best,
@@ -28,7 +26,7 @@ class ClassicalDesign : public FilterDesign {
     /// order that does not fit: a refusal with its text and no layout.
     /// The console lines of the design (a failed check, a failed root
     /// search) go with the outcome.
-    DesignOutcome step(const Data& data, StatusSink& status) override;
+    DesignOutcome step(const DesignContext& context) override;
 
   private:
     DesignMethod method_;

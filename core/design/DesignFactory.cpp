@@ -3,6 +3,7 @@
 #include "design/ClassicalDesign.h"
 #include "design/Meteor.h"
 #include "design/Remez.h"
+#include "design/ZPlaneDesign.h"
 
 namespace dovra {
 
@@ -10,7 +11,7 @@ std::unique_ptr<FilterDesign> makeDesign(DesignMethod method) {
     // To add a design: include its header and return it from its entry.
     switch (method) {
     case DesignMethod::ZPlane:
-        return nullptr; // the search, stepped by the run control
+        return std::make_unique<ZPlaneDesign>();
     case DesignMethod::Butterworth:
     case DesignMethod::Chebyshev1:
     case DesignMethod::Chebyshev2:

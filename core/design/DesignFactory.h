@@ -1,8 +1,7 @@
 #pragma once
 // One entry per design method: the design object a Start of that method runs.
-// The Z-plane design is the search itself (the run control steps it), so it
-// has no entry here; a method whose design is not built yet has none either,
-// and the run ends with "Design method not available yet".
+// A method whose design is not built yet has none, and the run ends with
+// "Design method not available yet".
 
 #include <memory>
 

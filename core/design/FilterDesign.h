@@ -1,11 +1,12 @@
 #pragma once
-// The design interface: one object per design method. A classical or FIR
-// design reads the design input record (the magnitude scheme read as a
-// lowpass, highpass, bandpass or bandstop) and yields, step by step, a finished
-// layout in the form of the search's parameter vector, or a refusal with its
-// status text. The run control calls step on the design thread, once per pass,
-// until the outcome says the run is finished; it alone publishes the layout,
-// so a reader never sees half of one.
+// The design interface: one object per design method. The Z-plane design is
+// the search over the parameter vector, one slice of generations per step. A
+// classical or FIR design reads the design input record (the magnitude scheme
+// read as a lowpass, highpass, bandpass or bandstop) and yields, step by step,
+// a finished layout in the form of the search's parameter vector, or a refusal
+// with its status text. The run control calls step on the design thread, once
+// per pass, until the outcome says the run is finished; it alone publishes the
+// layout, so a reader never sees half of one.
 
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@
 #include "problem/Types.h"
 
 namespace dovra {
+
+class DEProblem;
+class DESearch;
 
 /// The design method index of the realization page and the configuration file
 /// (which keeps writing the integers).
@@ -48,6 +52,23 @@ class StatusSink {
   public:
     virtual ~StatusSink() = default;
     virtual void setStatus(const std::string& text) = 0;
+    /// The run figures have moved (a slice of the search): they are published
+    /// and the views are told, before the step goes on.
+    virtual void progress() {}
+};
+
+/// What a design step works on.
+struct DesignContext {
+    DesignContext(const Data& record, StatusSink& sink, DEProblem* runProblem = nullptr,
+                  DESearch* runSearch = nullptr)
+        : data(record), status(sink), problem(runProblem), search(runSearch) {}
+    /// The design input record (read by the classical and FIR designs).
+    const Data& data;
+    StatusSink& status;
+    /// The run's filter problem and the search over its parameter vector,
+    /// given by the run control; a design stepped on its own has neither.
+    DEProblem* problem;
+    DESearch* search;
 };
 
 /// A designed filter in the layout of the parameter vector: the gain and the
@@ -67,7 +88,8 @@ struct DesignLayout {
 
 /// What one step did.
 struct DesignOutcome {
-    /// The run ends after this step (a closed design, a refusal, no solution).
+    /// The run ends after this step (a closed design, a refusal, no solution,
+    /// a search that met its scheme).
     bool finished = false;
     /// The status text the step leaves, if it sets one.
     std::optional<std::string> status;
@@ -85,8 +107,12 @@ class FilterDesign {
     virtual DesignMethod method() const = 0;
     /// Forgets the state of an earlier run (Start).
     virtual void reset() {}
+    /// True for the search: its run figures are its own (a finished search
+    /// keeps them) and it reads the scheme as the problem holds it, not as a
+    /// design input record; its run ends in the pass that finishes it.
+    virtual bool isSearch() const { return false; }
     /// One step on the design thread.
-    virtual DesignOutcome step(const Data& data, StatusSink& status) = 0;
+    virtual DesignOutcome step(const DesignContext& context) = 0;
 };
 
 } // namespace dovra

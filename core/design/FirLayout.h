@@ -19,7 +19,6 @@ inline constexpr int kCoefficientStore = 400;
 
 /// The status texts of the FIR designs, in one place.
 namespace firtext {
-inline constexpr const char* kSuccess = "Design successful";
 inline constexpr const char* kNoSolution = "No feasible solution found";
 inline constexpr const char* kTooManyCoefficients =
     "Warning! Too much coefficients for assigned storage";

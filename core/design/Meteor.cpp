@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "de/RunStatus.h"
 #include "design/FirLayout.h"
 #include "text/Console.h"
 
@@ -173,7 +174,9 @@ LinearProgram meteorProgram(const MeteorSpec& spec, int m) {
     return lp;
 }
 
-DesignOutcome Meteor::step(const Data& data, StatusSink& status) {
+DesignOutcome Meteor::step(const DesignContext& context) {
+    const Data& data = context.data;
+    StatusSink& status = context.status;
     DesignOutcome outcome;
     auto built = meteorSpec(data, flat_);
     if (auto* refusal = std::get_if<std::string>(&built)) {
@@ -223,7 +226,7 @@ DesignOutcome Meteor::step(const Data& data, StatusSink& status) {
     }
     if (s.closed()) {
         outcome.finished = true;
-        outcome.status = s.bestm > 0 ? firtext::kSuccess : firtext::kNoSolution;
+        outcome.status = s.bestm > 0 ? status::kSuccess : firtext::kNoSolution;
     }
     return outcome;
 }

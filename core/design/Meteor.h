@@ -65,7 +65,7 @@ class Meteor : public FilterDesign {
         return flat_ ? DesignMethod::LinearPhaseFirFlat : DesignMethod::LinearPhaseFir;
     }
     void reset() override { state_ = {}; }
-    DesignOutcome step(const Data& data, StatusSink& status) override;
+    DesignOutcome step(const DesignContext& context) override;
 
     const MeteorBisection& bisection() const { return state_; }
     /// Status of the last linear program.

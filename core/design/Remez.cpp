@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "de/RunStatus.h"
 #include "design/FirLayout.h"
 #include "text/Console.h"
 #include "text/NumberText.h"
@@ -301,7 +302,8 @@ std::variant<RemezBands, std::string> Remez::bandsFor(const Data& data) {
     return b;
 }
 
-DesignOutcome Remez::step(const Data& data, StatusSink& /*status*/) {
+DesignOutcome Remez::step(const DesignContext& context) {
+    const Data& data = context.data;
     DesignOutcome outcome;
     outcome.finished = true;
     auto built = bandsFor(data);
@@ -343,7 +345,7 @@ DesignOutcome Remez::step(const Data& data, StatusSink& /*status*/) {
         console_->out("No. of angles: " + std::to_string(counts.pairs));
         console_->out("No. of real zeros : " + std::to_string(counts.realZeros));
     }
-    outcome.status = firtext::kSuccess;
+    outcome.status = status::kSuccess;
     return outcome;
 }
 

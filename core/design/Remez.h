@@ -50,7 +50,7 @@ class Remez : public FilterDesign {
   public:
     explicit Remez(Console* console = nullptr) : console_(console) {}
     DesignMethod method() const override { return DesignMethod::RemezFir; }
-    DesignOutcome step(const Data& data, StatusSink& status) override;
+    DesignOutcome step(const DesignContext& context) override;
 
     /// The bands of the record, or a refusal text.
     static std::variant<RemezBands, std::string> bandsFor(const Data& data);

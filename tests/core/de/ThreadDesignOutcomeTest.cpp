@@ -50,7 +50,9 @@ class ScriptedDesign : public FilterDesign {
   public:
     explicit ScriptedDesign(std::deque<DesignOutcome> script) : script_(std::move(script)) {}
     DesignMethod method() const override { return DesignMethod::Butterworth; }
-    DesignOutcome step(const Data& data, StatusSink& status) override {
+    DesignOutcome step(const DesignContext& context) override {
+        const Data& data = context.data;
+        StatusSink& status = context.status;
         ++steps;
         seenFilterType = data.filtertype;
         if (script_.empty()) {

@@ -264,8 +264,10 @@ TEST_F(ThreadRun, SessionDestroyedWhileRunning) {
     SUCCEED();
 }
 
-// A classical design: one pass makes the step, the next one ends the run.
+// A method with no design object, the search's included: one pass makes the
+// step, the next one ends the run, and nothing is searched.
 struct ClassicalRun {
+    DesignMethod method;
     bool schemeValid;
     const char* status;
 };
@@ -275,9 +277,12 @@ class ThreadClassical : public ThreadRun, public ::testing::WithParamInterface<C
 TEST_P(ThreadClassical, EndsAfterOneStep) {
     const auto& c = GetParam();
     problem->schemeValid = c.schemeValid;
-    // A method with no design object.
-    session.optimizer().setDesignMaker([](DesignMethod) { return nullptr; });
-    session.setDesignIdentifierIdx(1);
+    std::vector<DesignMethod> asked;
+    session.optimizer().setDesignMaker([&asked](DesignMethod m) {
+        asked.push_back(m);
+        return nullptr;
+    });
+    session.setDesignIdentifierIdx(static_cast<int>(c.method));
     session.setNumDeg(5);
     session.start();
     session.initLR();
@@ -291,6 +296,7 @@ TEST_P(ThreadClassical, EndsAfterOneStep) {
     EXPECT_EQ(session.getDenomDeg(), 0);
     EXPECT_EQ(problem->evaluations.load(), 0);
     EXPECT_EQ(observer.doneCount(), 1);
+    EXPECT_EQ(asked, std::vector<DesignMethod>{c.method});
     // The step was made once: one parse of the scheme.
     int parses = 0;
     for (const auto& call : problem->calls()) {
@@ -299,12 +305,15 @@ TEST_P(ThreadClassical, EndsAfterOneStep) {
     EXPECT_EQ(parses, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(ThreadRun, ThreadClassical,
-                         ::testing::Values(ClassicalRun{false, "Invalid tolerance scheme !"},
-                                           ClassicalRun{true, "Design method not available yet"}),
-                         [](const auto& info) {
-                             return std::string(info.param.schemeValid ? "ValidScheme"
-                                                                       : "InvalidScheme");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    ThreadRun, ThreadClassical,
+    ::testing::Values(ClassicalRun{DesignMethod::Butterworth, false, "Invalid tolerance scheme !"},
+                      ClassicalRun{DesignMethod::Butterworth, true,
+                                   "Design method not available yet"},
+                      ClassicalRun{DesignMethod::ZPlane, true, "Design method not available yet"}),
+    [](const auto& info) {
+        return std::string(info.param.method == DesignMethod::ZPlane ? "Search" : "Classical") +
+               (info.param.schemeValid ? "ValidScheme" : "InvalidScheme");
+    });
 
 } // namespace

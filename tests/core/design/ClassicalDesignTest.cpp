@@ -187,7 +187,7 @@ TEST(ClassicalDesign, StepYieldsTheLayoutOrARefusal) {
     d.filtertype = 8;
     d.f_lower = 0.1;
     d.f_upper = 0.4;
-    const DesignOutcome ok = design.step(d, sink);
+    const DesignOutcome ok = design.step({d, sink});
     ASSERT_TRUE(ok.layout);
     EXPECT_TRUE(ok.finished);
     EXPECT_FALSE(ok.refused);
@@ -197,7 +197,7 @@ TEST(ClassicalDesign, StepYieldsTheLayoutOrARefusal) {
     EXPECT_EQ(ok.layout->pointers[7], 2 * ok.layout->order);
 
     d.delta = 0;
-    const DesignOutcome no = design.step(d, sink);
+    const DesignOutcome no = design.step({d, sink});
     EXPECT_FALSE(no.layout);
     EXPECT_TRUE(no.finished);
     EXPECT_TRUE(no.refused);

@@ -241,7 +241,7 @@ TEST(Remez, OrderEstimatesAndRefusals) {
     RecordingSink sink;
     // Order 27: a finished design with 28 taps and the 27 zeros in the vector.
     Remez design;
-    DesignOutcome ok = design.step(record(1, 0.1, 0.25, 0.05, 0, 1, 40), sink);
+    DesignOutcome ok = design.step({record(1, 0.1, 0.25, 0.05, 0, 1, 40), sink});
     ASSERT_TRUE(ok.layout);
     EXPECT_TRUE(ok.finished);
     EXPECT_EQ(ok.status, std::string("Design successful"));
@@ -258,7 +258,7 @@ TEST(Remez, OrderEstimatesAndRefusals) {
     EXPECT_EQ(ok.layout->coefficients[0], 1.0);
 
     // A very narrow transition estimates far above the limit: refused, naming both.
-    DesignOutcome tooLong = design.step(record(1, 0.1, 0.25, 0.001, 0, 0.1, 80), sink);
+    DesignOutcome tooLong = design.step({record(1, 0.1, 0.25, 0.001, 0, 0.1, 80), sink});
     EXPECT_TRUE(tooLong.refused);
     EXPECT_FALSE(tooLong.layout);
     ASSERT_TRUE(tooLong.status);
@@ -269,7 +269,7 @@ TEST(Remez, OrderEstimatesAndRefusals) {
          {record(1, 0.1, 0.48, 0.05, 0, 1, 40), record(1, 0.1, 0.2, 0.0, 0, 1, 40),
           record(8, 0.3, 0.2, 0.02, 0, 1, 40), record(3, 0.1, 0.2, 0.02, 0, 1, 40),
           record(1, 0.1, 0.2, 0.05, 0, 0.0, 40)}) {
-        DesignOutcome o = design.step(bad, sink);
+        DesignOutcome o = design.step({bad, sink});
         EXPECT_TRUE(o.refused && o.finished && o.status && !o.layout);
     }
 }
@@ -308,7 +308,7 @@ MeteorRun runMeteor(Meteor& design, const Data& data) {
     MeteorRun run;
     RecordingSink sink;
     for (; run.steps < 20 && !run.last.finished; ++run.steps) {
-        run.last = design.step(data, sink);
+        run.last = design.step({data, sink});
         if (run.last.layout) {
             run.layout = run.last.layout;
         }
@@ -365,7 +365,7 @@ TEST(Meteor, MinimumLengthEqualsHighsMinimumOnTheSameGrid) {
 TEST(Meteor, FirstStepTriesSixtyFourCoefficientsAndNarrowsTheRightBound) {
     Meteor design(false);
     RecordingSink sink;
-    const DesignOutcome o = design.step(record(1, 0.1, 0.2, 0.05, 0, 1, 40), sink);
+    const DesignOutcome o = design.step({record(1, 0.1, 0.2, 0.05, 0, 1, 40), sink});
     EXPECT_EQ(sink.texts, std::vector<std::string>{"Trying filterorder 127 ..."});
     EXPECT_FALSE(o.finished);
     ASSERT_TRUE(o.layout);
@@ -431,7 +431,7 @@ TEST(Meteor, EdgesThatCrossOrLeaveTheBandAreRefusedBeforeAnyStep) {
           record(5, 0.1, 0.2, 0.05, 0, 1, 40)}) {
         Meteor design(false);
         RecordingSink sink;
-        const DesignOutcome o = design.step(bad, sink);
+        const DesignOutcome o = design.step({bad, sink});
         EXPECT_TRUE(o.finished && o.refused && !o.layout);
         EXPECT_TRUE(sink.texts.empty());
         ASSERT_TRUE(o.status);
