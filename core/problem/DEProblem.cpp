@@ -93,7 +93,7 @@ void DEProblem::getPolesAndZeros(const RunInput& in) {
     // Settings cannot change while a run is in progress, so the design method
     // taken here holds for every response and coefficient built until the
     // next preparation.
-    method_ = in.settings.method;
+    settings_.method = in.settings.method;
     // A realization that does not fit is refused, not trimmed: the settings
     // stay as they are, the layout is empty and the coefficient builders build
     // nothing, so no array is ever indexed beyond its capacity.
@@ -171,11 +171,11 @@ void DEProblem::initMisc(const RunInput& in) {
     D_ = std::clamp(dimension_, 0, kVectorCapacity);
     best_.fill(0.0);
     invLn10_ = 1.0 / std::log(10.0);
-    initSampling(in);
-    // Taken once per run: settings cannot change while a run is in progress.
-    quant_ = in.settings.quant;
-    structId_ = in.settings.structure;
-    method_ = in.settings.method;
+    // Taken once per run: settings cannot change while a run is in progress
+    // (the pages are locked in "Running" and "Paused"), so the cost function,
+    // the bounds check and the completion test read this copy.
+    settings_ = in.settings;
+    initSampling();
     phase_ = 0;
 }
 
@@ -244,22 +244,9 @@ void DEProblem::buildSamplingTables() {
     gridReady_ = false;
 }
 
-void DEProblem::initSampling(const RunInput& in) {
-    const SearchSettings& s = in.settings;
-    samplingMode_ = s.samplingMode;
-    granularity_ = s.samplingGranularity;
-    pointsPerSegment_ = pointsPerSegment(granularity_);
-    samplingTable_ = samplingMode_ == "linear" ? &linearTable_ : &cosineTable_;
-
-    // What the cost function, the bounds check and the completion test read
-    // from the settings is copied here, once per run: settings cannot change
-    // while a run is in progress (the pages are locked in "Running" and
-    // "Paused"), so reading them at every call would only cost time. The
-    // design method is taken by initMisc with quantization and structure.
-    freezeGd_ = s.freezeGd;
-    poleRadiusRestr_ = s.poleRadiusRestr;
-    zeroRadiusLow_ = s.zeroRadiusLow;
-    zeroRadiusHigh_ = s.zeroRadiusHigh;
+void DEProblem::initSampling() {
+    pointsPerSegment_ = pointsPerSegment(settings_.samplingGranularity);
+    samplingTable_ = settings_.samplingMode == "linear" ? &linearTable_ : &cosineTable_;
 
     // The samples depend on the prefilter and the realization as well, which
     // a run may load in any order before its first evaluation.

@@ -69,9 +69,9 @@ class DEProblem {
     /// and the layout, as a value the window thread may keep.
     virtual std::shared_ptr<const RunFilter> runFilter() const {
         auto f = std::make_shared<RunFilter>();
-        f->quant = quant_;
-        f->structure = structId_;
-        f->method = method_;
+        f->quant = settings_.quant;
+        f->structure = settings_.structure;
+        f->method = settings_.method;
         f->capacityError = capacityError_;
         f->prefilter = prefilter_;
         return f;
@@ -154,14 +154,14 @@ class DEProblem {
     int denomDeg() const { return M_; }
     int linPairs() const { return L_; }
     int allpassPairs() const { return A_; }
-    std::int64_t quantization() const { return quant_; }
-    DesignMethod designMethod() const { return method_; }
-    int structure() const { return structId_; }
+    std::int64_t quantization() const { return settings_.quant; }
+    DesignMethod designMethod() const { return settings_.method; }
+    int structure() const { return settings_.structure; }
     /// Radius restrictions of the run (initMisc), which the search draws
     /// its first population within.
-    double zeroRadiusLow() const { return zeroRadiusLow_; }
-    double zeroRadiusHigh() const { return zeroRadiusHigh_; }
-    double poleRadiusRestr() const { return poleRadiusRestr_; }
+    double zeroRadiusLow() const { return settings_.zeroRadiusLow; }
+    double zeroRadiusHigh() const { return settings_.zeroRadiusHigh; }
+    double poleRadiusRestr() const { return settings_.poleRadiusRestr; }
 
     // Prefilter state after load_fixed_filter.
     const Prefilter& prefilter() const { return prefilter_; }
@@ -181,9 +181,9 @@ class DEProblem {
   protected:
     /// Fills the linear and cosine sampling tables (constructor).
     void buildSamplingTables();
-    /// The sampling part of initMisc: mode, granularity, points per segment,
-    /// sampling table, and what depends only on the grid.
-    void initSampling(const RunInput& in);
+    /// The sampling part of initMisc: points per segment and sampling table
+    /// from the run's settings.
+    void initSampling();
 
     Data data_;
     ParamVector best_{};
@@ -193,9 +193,10 @@ class DEProblem {
     // Realization.
     int dimension_ = 0;
     int N_ = 0, M_ = 0, L_ = 0, A_ = 0;
-    DesignMethod method_ = DesignMethod::ZPlane;
-    int structId_ = 0;
-    std::int64_t quant_ = -1;
+    /// The run's settings (design method, structure, quantization, grid,
+    /// group-delay freeze, radius limits), taken once per run by initMisc:
+    /// settings cannot change while a run is in progress.
+    SearchSettings settings_;
     double invLn10_ = 0.0;
     std::optional<std::string> capacityError_;
     // Optimisation phase: 0 exact coefficients, 1 and 2 quantized.
@@ -214,20 +215,10 @@ class DEProblem {
     ToleranceScheme scheme_;
 
     // Sampling grid.
-    std::string samplingMode_;
-    std::string granularity_;
     int pointsPerSegment_ = 10;
     std::array<double, 64> linearTable_{};
     std::array<double, 64> cosineTable_{};
     const std::array<double, 64>* samplingTable_ = &cosineTable_;
-
-    // --- run state of the cost function and the bounds check -------------------
-    // Settings that evaluate, boundsCheck and completed read. initSampling copies
-    // them once per run: settings cannot change while a run is in progress.
-    bool freezeGd_ = false;
-    double poleRadiusRestr_ = 1.0;
-    double zeroRadiusLow_ = 0.0;
-    double zeroRadiusHigh_ = 99.0;
 
     /// The samples of one tolerance table on the run's grid, in evaluation
     /// order (segment by segment, fractions in storage order): the

@@ -50,7 +50,7 @@ Coefficients IIR::coeffi_a(std::span<const double> x, std::int64_t q, int struct
     if (capacityError_) {
         return {};
     }
-    if (isFirMethod(method_)) {
+    if (isFirMethod(settings_.method)) {
         // Linear-phase FIR designs: the impulse response times the gain.
         return sections::firNumerator(sections::at(x, 0), fir_, N_, q);
     }
@@ -59,11 +59,11 @@ Coefficients IIR::coeffi_a(std::span<const double> x, std::int64_t q, int struct
 
 std::shared_ptr<const RunFilter> IIR::runFilter() const {
     auto f = std::make_shared<RunFilter>();
-    f->quant = quant_;
-    f->structure = structId_;
-    f->method = method_;
+    f->quant = settings_.quant;
+    f->structure = settings_.structure;
+    f->method = settings_.method;
     f->capacityError = capacityError_;
-    if (isFirMethod(method_)) {
+    if (isFirMethod(settings_.method)) {
         f->fir.assign(fir_.begin(), fir_.end());
     }
     f->prefilter = prefilter_;
@@ -86,7 +86,7 @@ double IIR::gdel_ab(std::span<const double> a, std::span<const double> b, int na
                     double w) const {
     // The design method and the quantization are the ones cached when the run
     // was prepared: settings cannot change while a run is in progress.
-    return designGroupDelay(a, b, na, nb, w, method_, quant_, getPZparameters());
+    return designGroupDelay(a, b, na, nb, w, settings_.method, settings_.quant, getPZparameters());
 }
 
 double IIR::amag_ff(double w) const {
@@ -98,14 +98,14 @@ double IIR::gdel_ff(double w) const {
 }
 
 double IIR::amag(std::span<const double> x, double w) const {
-    const Coefficients b = coeffi_b(x, quant_, structId_);
-    const Coefficients a = coeffi_a(x, quant_, structId_);
+    const Coefficients b = coeffi_b(x, settings_.quant, settings_.structure);
+    const Coefficients a = coeffi_a(x, settings_.quant, settings_.structure);
     return amag_ab(a, b, get_a_degree(), get_b_degree(), w);
 }
 
 double IIR::gdel(std::span<const double> x, double w) const {
-    const Coefficients b = coeffi_b(x, quant_, structId_);
-    const Coefficients a = coeffi_a(x, quant_, structId_);
+    const Coefficients b = coeffi_b(x, settings_.quant, settings_.structure);
+    const Coefficients a = coeffi_a(x, settings_.quant, settings_.structure);
     return gdel_ab(a, b, get_a_degree(), get_b_degree(), w);
 }
 

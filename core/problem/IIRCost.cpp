@@ -133,7 +133,7 @@ template <class F> inline void forBlocks(int count, F&& f) {
 
 bool IIR::completed() {
     const double cost = bestCost;
-    if (cost <= kUnquantizedGoal && phase_ == 0 && quant_ > 0) {
+    if (cost <= kUnquantizedGoal && phase_ == 0 && settings_.quant > 0) {
         phase_ = 1;
         return false;
     }
@@ -145,7 +145,7 @@ bool IIR::completed() {
         phase_ = 0;
         return true;
     }
-    if (quant_ > 0) {
+    if (settings_.quant > 0) {
         return false;
     }
     phase_ = 0;
@@ -173,7 +173,7 @@ void IIR::boundsCheck(DESearch& search, std::span<const double> reference,
 
     // Pole and allpass radii within +-R. An empty block is skipped: its
     // collapsed range names an entry of another block (the gain or an angle).
-    const double R = poleRadiusRestr_;
+    const double R = settings_.poleRadiusRestr;
     auto restrictPoles = [&](int first, int last, int count) {
         if (count <= 0) {
             return;
@@ -198,8 +198,8 @@ void IIR::boundsCheck(DESearch& search, std::span<const double> reference,
     if (zrFirst_ == 0 && zrLast_ == 0) {
         return;
     }
-    const double lo = zeroRadiusLow_;
-    const double hi = zeroRadiusHigh_;
+    const double lo = settings_.zeroRadiusLow;
+    const double hi = settings_.zeroRadiusHigh;
     for (int i = zrFirst_; i <= zrLast_; ++i) {
         if (!inRange(i)) {
             continue;
@@ -228,9 +228,9 @@ CostVector IIR::evaluate(DESearch&, std::span<const double> x, int) {
     std::copy_n(x.begin(), used, work.begin());
 
     // Phase 0 scores the exact coefficients, phases 1 and 2 the quantized ones.
-    const std::int64_t q = phase_ < 1 ? -1 : quant_;
-    b_ = coeffi_b(work, q, structId_);
-    a_ = coeffi_a(work, q, structId_);
+    const std::int64_t q = phase_ < 1 ? -1 : settings_.quant;
+    b_ = coeffi_b(work, q, settings_.structure);
+    a_ = coeffi_a(work, q, settings_.structure);
     // A realization beyond the capacity builds nothing; its degrees are kept
     // inside the arrays so that nothing is read beyond them.
     const int na = std::clamp(get_a_degree(), 0, kCoeffCapacity - 1);
@@ -282,8 +282,8 @@ CostVector IIR::evaluate(DESearch&, std::span<const double> x, int) {
     // The linear-phase FIR methods, a pure linear-phase realization and a
     // constant transfer function have a group delay that does not depend on
     // the frequency.
-    const bool firMethod = isFirMethod(method_);
-    const bool linearPhaseOnly = quant_ <= 0 && L_ >= 1 && N_ == 0 && M_ == 0 && A_ == 0;
+    const bool firMethod = isFirMethod(settings_.method);
+    const bool linearPhaseOnly = settings_.quant <= 0 && L_ >= 1 && N_ == 0 && M_ == 0 && A_ == 0;
     bool constantDelay = true;
     double delay = 0.0;
     if (firMethod) {
@@ -338,7 +338,7 @@ CostVector IIR::evaluate(DESearch&, std::span<const double> x, int) {
     const SampledTable& gdUpper = sampled_[GdUpper];
     const SampledTable& gdLower = sampled_[GdLower];
     double offset = 0.0;
-    if (gdUpper.count > 0 && !freezeGd_) {
+    if (gdUpper.count > 0 && !settings_.freezeGd) {
         double excess = -10000.0;
         for (int s = 0; s < gdUpper.count; ++s) {
             const auto u = static_cast<std::size_t>(s);

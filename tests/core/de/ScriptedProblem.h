@@ -61,9 +61,9 @@ class ScriptedProblem : public DEProblem {
         nZAR_ = count;
     }
     void setRadiusRestrictions(double zeroLow, double zeroHigh, double pole) {
-        zeroRadiusLow_ = zeroLow;
-        zeroRadiusHigh_ = zeroHigh;
-        poleRadiusRestr_ = pole;
+        settings_.zeroRadiusLow = zeroLow;
+        settings_.zeroRadiusHigh = zeroHigh;
+        settings_.poleRadiusRestr = pole;
     }
 
     CostFunction cost = sphere;
