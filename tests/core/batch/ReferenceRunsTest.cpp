@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -55,10 +56,21 @@ struct StoredRun {
     int seed;
 };
 
+/// The example tasks, by name, in a stable order.
+std::vector<std::string> exampleTasks() {
+    std::vector<std::string> tasks;
+    for (const auto& entry : fs::directory_iterator(kExamples)) {
+        if (entry.path().extension() == ".cfg") {
+            tasks.push_back(entry.path().stem().string());
+        }
+    }
+    std::sort(tasks.begin(), tasks.end());
+    return tasks;
+}
+
 std::vector<StoredRun> exampleRuns() {
     std::vector<StoredRun> runs;
-    for (const char* task :
-         {"allpass-equaliser", "lowpass-group-delay", "lowpass-quantized-12bit", "lowpass"}) {
+    for (const std::string& task : exampleTasks()) {
         for (int seed = 1; seed <= 5; ++seed) {
             runs.push_back({task, seed});
         }
@@ -94,28 +106,25 @@ INSTANTIATE_TEST_SUITE_P(Examples, ReferenceRun, ::testing::ValuesIn(exampleRuns
 
 TEST(ReferenceRun, SaveAsAndDryRunAreUnchanged) {
     Scratch s;
-    for (const char* task :
-         {"allpass-equaliser", "lowpass-group-delay", "lowpass-quantized-12bit", "lowpass"}) {
+    for (const std::string& task : exampleTasks()) {
         fs::path saved = s.dir / "saved.cfg";
         std::string console = runBatch("--dry-run --save-config " + saved.string() + " " +
-                                           (kExamples / (std::string(task) + ".cfg")).string(),
+                                           (kExamples / (task + ".cfg")).string(),
                                        s.dir / "log");
-        EXPECT_EQ(readAll(saved), readAll(kRuns / (std::string(task) + ".saved.cfg"))) << task;
-        EXPECT_EQ(console, readAll(kRuns / (std::string(task) + ".dry-run")) + "exit 0\n") << task;
+        EXPECT_EQ(readAll(saved), readAll(kRuns / (task + ".saved.cfg"))) << task;
+        EXPECT_EQ(console, readAll(kRuns / (task + ".dry-run")) + "exit 0\n") << task;
     }
 }
 
-// A method whose reference files are gone has been built since; its own tests
-// take over.
-TEST(ReferenceRun, EveryOtherDesignMethodEndsAsBefore) {
+// Every design method on the lowpass task (its scheme read as the design input
+// record by the classical and FIR designs). A method whose behaviour is meant
+// to change has its stored files written again by generate.sh.
+TEST(ReferenceRun, EveryDesignMethodEndsAsBefore) {
     Scratch s;
     std::string task = readAll(kExamples / "lowpass.cfg");
     std::string body = task.substr(0, task.rfind('\n', task.size() - 2) + 1);
     for (int method = 1; method <= 7; ++method) {
         std::string stem = "lowpass-method" + std::to_string(method);
-        if (!fs::exists(kRuns / (stem + ".console"))) {
-            continue;
-        }
         fs::path cfg = s.dir / "method.cfg";
         fs::path results = s.dir / "method.out";
         fs::remove(results);

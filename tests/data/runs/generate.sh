@@ -2,9 +2,8 @@
 # Writes the reference runs that ReferenceRunsTest compares with: for every
 # example task and seeds 1 to 5 the results file and the console lines of
 # dovra-batch (the wall-time figures of the closing line masked), the task as
-# "Save As" writes it, and the console of the example run with each design
-# method that is not built yet. Run it from a build of the commit whose
-# behaviour is the reference:
+# "Save As" writes it, and the run of the lowpass task with each design method.
+# Run it from a build of the commit whose behaviour is the reference:
 #   tests/data/runs/generate.sh build/batch/dovra-batch
 set -euo pipefail
 batch=$(realpath "$1")
@@ -27,7 +26,8 @@ for task in "$examples"/*.cfg; do
     "$batch" --dry-run --save-config "$here/$name.saved.cfg" "$task" >"$here/$name.dry-run" 2>&1
 done
 
-# Design methods 1 to 7 on the lowpass task: each ends as the method decides.
+# Design methods 1 to 7 on the lowpass task: each ends as the method decides
+# (a refused task writes no results file).
 for method in 1 2 3 4 5 6 7; do
     sed '$ s/.*/'"$method"'/' "$examples/lowpass.cfg" >"$tmp/method.cfg"
     set +e
