@@ -251,7 +251,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     // The wizard's way into "Ready": the problem is initialised on leaving the
     // realization page, the design thread created on entering "Ready".
     session.initProblem();
-    session.set_state("Ready");
+    session.set_state(wizard::kReady);
     session.start();
 
     // The activity page's Start button.
@@ -276,7 +276,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
         limitStatus = timedOut ? kLimitTime : kLimitGenerations;
         session.stop_DE(); // as Stop does: the results file at once
     }
-    session.set_state("Ready");
+    session.set_state(wizard::kReady);
     session.stop();
     session.removeObserver(&observer);
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

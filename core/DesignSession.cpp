@@ -413,7 +413,7 @@ bool DesignSession::startRun(const std::function<void()>& enterRunning) {
     if (enterRunning) {
         enterRunning();
     } else {
-        set_state("Running");
+        set_state(wizard::kRunning);
     }
     if (!search) {
         initDesignSuccessFlag();

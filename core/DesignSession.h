@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "WizardState.h"
 #include "data/Tables.h"
 #include "de/ProgressSnapshot.h"
 #include "de/RunHost.h"

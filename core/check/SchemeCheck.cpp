@@ -35,7 +35,7 @@ std::string schemeRefusal(DesignSession& s) {
     if (!why.empty()) {
         return why;
     }
-    if (s.getDesignIdentifierIdx() == 0 && !limits) {
+    if (s.getDesignMethod() == DesignMethod::ZPlane && !limits) {
         return kNothingToDesign;
     }
     return {};

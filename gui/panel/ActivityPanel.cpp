@@ -12,13 +12,9 @@
 
 namespace dovra::gui {
 
-namespace {
-
-const char* const kReady = "Ready";
-const char* const kRunning = "Running";
-const char* const kPaused = "Paused";
-
-} // namespace
+using wizard::kPaused;
+using wizard::kReady;
+using wizard::kRunning;
 
 ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
     ActivitySettings& model = screen_.session().activity();

@@ -37,15 +37,15 @@ struct StateRow {
 };
 
 constexpr std::array<StateRow, 9> kStates = {{
-    {"Idle", "Startup", false, true},
-    {"ConfigureMagnitude", "Magnitude", true, true},
-    {"ConfigureGroupDelay", "GroupDelay", true, true},
-    {"ConfigureFixedFilter", "FixedFilter", true, true},
-    {"DefineFilter", "FilterRealization", true, true},
-    {"InitOptimization", "OptimizationControl", true, true},
-    {"Ready", "Activity", true, false},
-    {"Running", nullptr, false, false},
-    {"Paused", nullptr, false, false},
+    {wizard::kIdle, "Startup", false, true},
+    {wizard::kConfigureMagnitude, "Magnitude", true, true},
+    {wizard::kConfigureGroupDelay, "GroupDelay", true, true},
+    {wizard::kConfigureFixedFilter, "FixedFilter", true, true},
+    {wizard::kDefineFilter, "FilterRealization", true, true},
+    {wizard::kInitOptimization, "OptimizationControl", true, true},
+    {wizard::kReady, "Activity", true, false},
+    {wizard::kRunning, nullptr, false, false},
+    {wizard::kPaused, nullptr, false, false},
 }};
 
 const StateRow* rowOf(const std::string& state) {
@@ -67,7 +67,7 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
         }
     };
     session_.console().out(kLoading);
-    session_.set_state("Idle");
+    session_.set_state(wizard::kIdle);
 
     cards_ = new QStackedWidget;
     cards_->setObjectName("cards");
@@ -202,39 +202,39 @@ void DovraScreen::action(QPushButton* button) {
     bool stopThread = false;
     const bool zPlane = session_.getDesignMethod() == DesignMethod::ZPlane;
     if (nextPressed) {
-        if (state == "Idle") {
-            to = "ConfigureMagnitude";
-        } else if (state == "ConfigureMagnitude") {
-            to = "ConfigureGroupDelay";
-        } else if (state == "ConfigureGroupDelay") {
-            to = "ConfigureFixedFilter";
-        } else if (state == "ConfigureFixedFilter") {
-            to = "DefineFilter";
-        } else if (state == "DefineFilter") {
+        if (state == wizard::kIdle) {
+            to = wizard::kConfigureMagnitude;
+        } else if (state == wizard::kConfigureMagnitude) {
+            to = wizard::kConfigureGroupDelay;
+        } else if (state == wizard::kConfigureGroupDelay) {
+            to = wizard::kConfigureFixedFilter;
+        } else if (state == wizard::kConfigureFixedFilter) {
+            to = wizard::kDefineFilter;
+        } else if (state == wizard::kDefineFilter) {
             session_.initProblem();
             if (zPlane) {
-                to = "InitOptimization";
+                to = wizard::kInitOptimization;
             } else {
-                to = "Ready";
+                to = wizard::kReady;
                 startThread = true;
             }
-        } else if (state == "InitOptimization") {
-            to = "Ready";
+        } else if (state == wizard::kInitOptimization) {
+            to = wizard::kReady;
             startThread = true;
         }
     } else if (backPressed) {
-        if (state == "ConfigureMagnitude") {
-            to = "Idle";
-        } else if (state == "ConfigureGroupDelay") {
-            to = "ConfigureMagnitude";
-        } else if (state == "ConfigureFixedFilter") {
-            to = "ConfigureGroupDelay";
-        } else if (state == "DefineFilter") {
-            to = "ConfigureFixedFilter";
-        } else if (state == "InitOptimization") {
-            to = "DefineFilter";
-        } else if (state == "Ready") {
-            to = zPlane ? "InitOptimization" : "DefineFilter";
+        if (state == wizard::kConfigureMagnitude) {
+            to = wizard::kIdle;
+        } else if (state == wizard::kConfigureGroupDelay) {
+            to = wizard::kConfigureMagnitude;
+        } else if (state == wizard::kConfigureFixedFilter) {
+            to = wizard::kConfigureGroupDelay;
+        } else if (state == wizard::kDefineFilter) {
+            to = wizard::kConfigureFixedFilter;
+        } else if (state == wizard::kInitOptimization) {
+            to = wizard::kDefineFilter;
+        } else if (state == wizard::kReady) {
+            to = zPlane ? wizard::kInitOptimization : wizard::kDefineFilter;
             stopThread = true;
         }
     }
