@@ -320,13 +320,18 @@ RunInput DesignSession::runInput() {
     in.ffDenominator = coefficientValues(ffDenominator_, 0, kTableCapacity);
     in.realization = realizationValues();
     in.settings = searchSettings();
-    SearchParameters& r = in.parameters;
+    in.parameters = searchParameters();
+    return in;
+}
+
+SearchParameters DesignSession::searchParameters() {
+    SearchParameters r;
     r.problemIndex = getCurrentProblem();
     r.NP = getNP();
     r.NP2 = getNP2();
     r.range = getRange();
     r.refreshRate = getRefreshRate();
-    return in;
+    return r;
 }
 
 RealizationValues DesignSession::realizationValues() {
@@ -394,10 +399,7 @@ bool DesignSession::start_Design() {
         runNote_.clear();
     }
     if (std::string why = refusalBeforePreparation(); !why.empty()) {
-        console_.out(why, LineKind::Error);
-        setStatus(why);
-        updateObservers();
-        return false;
+        return refuseRun(why);
     }
     for (const std::string& note : schemeNotes(*this)) {
         console_.out(note, LineKind::Warning);
@@ -444,12 +446,8 @@ void DesignSession::start_FilterDesign() {
     optimizer_->start_FilterDesign();
 }
 void DesignSession::setParameters() {
-    const int problem = getCurrentProblem();
-    const int np = getNP();
-    const int np2 = getNP2();
-    const double range = getRange();
-    const int refresh = getRefreshRate();
-    optimizer_->setParameters(problem, np, np2, range, refresh);
+    const SearchParameters r = searchParameters();
+    optimizer_->setParameters(r.problemIndex, r.NP, r.NP2, r.range, r.refreshRate);
 }
 void DesignSession::start() {
     setParameters();

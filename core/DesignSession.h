@@ -148,6 +148,9 @@ class DesignSession : public RunHost {
     RunInput runInput();
     /// The settings part of the run input alone (no table is read).
     SearchSettings searchSettings();
+    /// The run figures of the run input alone: the problem slot, the two
+    /// population sizes, the range and the refresh rate.
+    SearchParameters searchParameters();
     /// Why Start cannot run the task as it stands, checked before anything is
     /// prepared (an entry that is not a number, a table over its capacity, a
     /// scheme that cannot be run, no problem); empty when it can.

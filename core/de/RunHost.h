@@ -25,6 +25,15 @@ class RunHost : public StatusSink {
     /// with its checks applied.
     virtual RealizationValues setDegrees(int numDeg, int denomDeg, int linPairs,
                                          int allpassPairs) = 0;
+
+    /// A Start that cannot go: the reason as an error line and as the status,
+    /// and the monitor told. Always false, for the caller to return.
+    bool refuseRun(const std::string& why) {
+        console().out(why, LineKind::Error);
+        setStatus(why);
+        updateObservers();
+        return false;
+    }
 };
 
 } // namespace dovra

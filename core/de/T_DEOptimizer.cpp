@@ -260,8 +260,7 @@ void T_DEOptimizer::pass() {
         // A closed design's layout shows before its run ends, one pass later.
         host_.updateObservers();
         if (designFinished_) {
-            makeNotReady();
-            host_.done();
+            endRun();
             return;
         }
     }
@@ -277,19 +276,12 @@ void T_DEOptimizer::endRun() {
     host_.done();
 }
 
-bool T_DEOptimizer::refuse(const std::string& why) {
-    host_.console().out(why, LineKind::Error);
-    host_.setStatus(why);
-    host_.updateObservers();
-    return false;
-}
-
 bool T_DEOptimizer::optStart(const RunInput& in) {
     park();
     takeParameters();
     DEProblem* p = currentProblem();
     if (p == nullptr) {
-        return refuse(status::kNoProblem);
+        return host_.refuseRun(status::kNoProblem);
     }
     input_ = in;
     if (auto error = prepareProblem(*p, input_, host_.console())) {
@@ -300,7 +292,7 @@ bool T_DEOptimizer::optStart(const RunInput& in) {
             published_.aDegree = p->get_a_degree();
             published_.bDegree = p->get_b_degree();
         }
-        return refuse(*error);
+        return host_.refuseRun(*error);
     }
 
     design_ = makeDesign_(input_.settings.method);

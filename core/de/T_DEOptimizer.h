@@ -167,9 +167,6 @@ class T_DEOptimizer {
     /// Ready flag off; waits until the design thread has finished its pass.
     void park();
 
-    /// Status, console line and monitor of a run that cannot go.
-    bool refuse(const std::string& why);
-
     RunHost& host_;
     std::vector<std::unique_ptr<DEProblem>> problems_;
     std::atomic<int> currentProblem_{0};
