@@ -1,10 +1,74 @@
 #include "problem/FilterResponse.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "problem/Sections.h"
 
 namespace dovra {
+namespace {
+
+using Root = std::complex<double>;
+
+constexpr double kTwoPi = 6.283185307179586;
+// 10 / ln 10: a natural logarithm of a power in dB.
+const double kDbPerNeper = 10.0 / std::log(10.0);
+// The denominator power is floored as the polynomial form floors it, so that
+// a pole on the unit circle gives a large but finite magnitude.
+const double kLogDenominatorFloor = std::log(1e-24);
+
+/// The roots q of a section 1 + c1 z^-1 + c2 z^-2 = (1 - q1 z^-1)(1 - q2 z^-1)
+/// (or 1 + c1 z^-1, or the constant 1), appended to out.
+void addRoots(const Section& s, std::vector<Root>& out) {
+    if (s.size == 2) {
+        out.emplace_back(-s.c[1], 0.0);
+        return;
+    }
+    if (s.size != 3) {
+        return;
+    }
+    const double c1 = s.c[1];
+    const double c2 = s.c[2];
+    const double disc = c1 * c1 - 4.0 * c2;
+    if (disc < 0.0) {
+        const double im = 0.5 * std::sqrt(-disc);
+        out.emplace_back(-0.5 * c1, im);
+        out.emplace_back(-0.5 * c1, -im);
+        return;
+    }
+    // The larger root without cancellation, the smaller from the product.
+    const double q1 = -0.5 * (c1 + std::copysign(std::sqrt(disc), c1));
+    out.emplace_back(q1, 0.0);
+    out.emplace_back(q1 != 0.0 ? c2 / q1 : 0.0, 0.0);
+}
+
+/// ln |1 - q e^(-j theta)|^2 summed over the roots, and the group delay of
+/// their factors: with u = q e^(-j theta), (|u|^2 - Re u) / |1 - u|^2 each.
+/// A root on the unit circle adds 1/2 at every frequency, also at its own,
+/// where the quotient is 0 / 0. A factor's magnitude is taken as at least
+/// 1e-16, the resolution of a double near 1: a root on the unit circle, met
+/// exactly, gives a very low level rather than minus infinity (a filter of
+/// rounded coefficients has no exact zero there either).
+constexpr double kFactorPowerFloor = 1e-32;
+struct FactorSums {
+    double logPower = 0.0;
+    double delay = 0.0;
+};
+
+FactorSums factorSums(const std::vector<Root>& roots, double theta) {
+    const Root z = std::polar(1.0, -theta);
+    FactorSums s;
+    for (const Root& q : roots) {
+        const Root u = q * z;
+        const double re = 1.0 - u.real();
+        const double power = re * re + u.imag() * u.imag();
+        s.logPower += std::log(std::max(power, kFactorPowerFloor));
+        s.delay += power > 0.0 ? (std::norm(u) - u.real()) / power : 0.5;
+    }
+    return s;
+}
+
+} // namespace
 
 double designGroupDelay(std::span<const double> a, std::span<const double> b, int na, int nb,
                         double w, DesignMethod method, std::int64_t quant, const LayoutRecord& p) {
@@ -38,20 +102,82 @@ FilterResponse::FilterResponse(std::span<const double> x, const LayoutRecord& la
               A = layout[layout::A];
     na_ = N + 2 * L + A;
     nb_ = M + A;
+    const std::int64_t q = run_->quant;
+    const int structure = run_->structure;
     if (isFirMethod(run_->method)) {
-        a_ = sections::firNumerator(sections::at(x, 0), run_->fir, N, run_->quant);
+        a_ = sections::firNumerator(sections::at(x, 0), run_->fir, N, q);
     } else {
-        a_ = sections::numerator(x, layout, run_->quant, run_->structure);
+        a_ = sections::numerator(x, layout, q, structure);
     }
-    b_ = sections::denominator(x, layout, run_->quant, run_->structure);
+    b_ = sections::denominator(x, layout, q, structure);
+
+    // The impulse response of an FIR design and a quantized direct form are
+    // their polynomials; every other filter is its sections.
+    polynomial_ = isFirMethod(run_->method) || (q > 0 && structure == 0);
+    if (isFirMethod(run_->method)) {
+        return;
+    }
+    // A quantized direct form keeps the roots of its exact sections: not its
+    // own, but near them, where the dense check looks closer.
+    const bool quantizedSections = q > 0 && structure == 1;
+    auto roots = [&](std::vector<Root>& out) {
+        return [&out, q, quantizedSections](Section s, bool) {
+            if (quantizedSections) {
+                for (int i = 0; i < s.size; ++i) {
+                    s.c[static_cast<std::size_t>(i)] =
+                        sections::quantize(s.c[static_cast<std::size_t>(i)], q);
+                }
+            }
+            addRoots(s, out);
+        };
+    };
+    zeros_.reserve(static_cast<std::size_t>(na_));
+    poles_.reserve(static_cast<std::size_t>(nb_));
+    if (N > 0 || L > 0 || A > 0) {
+        sections::forEachZeroSection(x, layout, roots(zeros_));
+        gain_ = sections::at(x, 0);
+    } else {
+        // A filter without zeros is its gain, quantized as the polynomial is.
+        gain_ = a_[0];
+    }
+    if (M > 0 || A > 0) {
+        sections::forEachPoleSection(x, layout, roots(poles_));
+    }
 }
 
 double FilterResponse::amag(double w) const {
-    return response::magnitude(a_, b_, na_, nb_, w);
+    if (polynomial()) {
+        return response::magnitude(a_, b_, na_, nb_, w);
+    }
+    return std::pow(10.0, levelDb(w) / 20.0);
+}
+
+double FilterResponse::levelDb(double w) const {
+    if (polynomial()) {
+        return 20.0 * std::log10(response::magnitude(a_, b_, na_, nb_, w));
+    }
+    const double theta = kTwoPi * w;
+    const double numerator = factorSums(zeros_, theta).logPower;
+    const double denominator = std::max(factorSums(poles_, theta).logPower, kLogDenominatorFloor);
+    return 20.0 * std::log10(std::abs(gain_)) + kDbPerNeper * (numerator - denominator);
 }
 
 double FilterResponse::gdel(double w) const {
-    return designGroupDelay(a_, b_, na_, nb_, w, run_->method, run_->quant, layout_);
+    if (polynomial()) {
+        return designGroupDelay(a_, b_, na_, nb_, w, run_->method, run_->quant, layout_);
+    }
+    // The shortcuts of the design method, with the factors' own delay instead
+    // of the polynomials'.
+    const int L = layout_[layout::L];
+    if (run_->quant <= 0 && L >= 1 && layout_[layout::N] == 0 && layout_[layout::M] == 0 &&
+        layout_[layout::A] == 0) {
+        return 2 * (L / 2) + L % 2;
+    }
+    if (na_ == 0 && nb_ == 0) {
+        return 0.0;
+    }
+    const double theta = kTwoPi * w;
+    return factorSums(zeros_, theta).delay - factorSums(poles_, theta).delay;
 }
 
 } // namespace dovra
