@@ -19,7 +19,13 @@ std::string usageText() {
            "  --time-limit SECONDS     stop after that wall time (default: none)\n"
            "  --quiet                  no progress lines\n"
            "  --strict                 a successful design that the check between the samples\n"
-           "                           finds over a limit ends with exit status 1\n"
+           "                           finds over any limit of the scheme (also one its method\n"
+           "                           does not follow, such as a sloped transition) ends with\n"
+           "                           exit status 1\n"
+           "  --sampled-only           Z-plane design: succeed as soon as the scheme is met on\n"
+           "                           its samples, without refining them until it is met\n"
+           "                           between them too (the check between the samples still\n"
+           "                           judges the result)\n"
            "  --dry-run                load and check the task, print a summary, design nothing\n"
            "  --save-config FILE       write the loaded task as Save As would, before designing\n"
            "  --plots DIR              after the run, write the magnitude with its limits\n"
@@ -29,8 +35,10 @@ std::string usageText() {
            "                           into DIR, created when missing; needs no display\n"
            "  --help                   this text\n"
            "\n"
-           "Exit status: 0 design successful; 1 the run ended without meeting the scheme\n"
-           "(with --strict also: over a limit between the samples); 2 the task cannot be run\n"
+           "Exit status: 0 design successful: the filter meets, between the samples too,\n"
+           "what its method promises (the Z-plane design the whole scheme, the classical and\n"
+           "FIR designs their pass and stop bands); 1 the run ended without that (with\n"
+           "--strict also: over any limit between the samples); 2 the task cannot be run\n"
            "as given (also: a value of the file had to be replaced, or DIR of --plots cannot\n"
            "be written) or the results file or a plot image was not written.\n";
 }
@@ -93,6 +101,8 @@ std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
             o.quiet = true;
         } else if (a == "--strict") {
             o.strict = true;
+        } else if (a == "--sampled-only") {
+            o.sampledOnly = true;
         } else if (a == "--dry-run") {
             o.dryRun = true;
         } else if (a == "--save-config") {

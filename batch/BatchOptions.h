@@ -15,7 +15,8 @@ struct BatchOptions {
     long maxGenerations = 50000;
     std::optional<double> timeLimit; // seconds
     bool quiet = false;
-    bool strict = false; // exit 1 when the check between the samples finds an excess
+    bool strict = false;      // exit 1 when the check between the samples finds an excess
+    bool sampledOnly = false; // the search succeeds on its samples alone
     bool dryRun = false;
     std::optional<std::string> saveConfig;
     std::optional<std::string> plots; // folder of the plot images

@@ -51,9 +51,10 @@ class BatchObserver : public SessionObserver {
                 generationLimit_ = true;
             }
         }
-        // A design that steps without generations (the FIR bisection) shows
-        // each step's status ("Trying filterorder ...") once.
-        if (!zplane_ && snap.status.starts_with("Trying ") && snap.status != lastStatus_) {
+        // A step's progress status shows once: the FIR designs' "Trying
+        // filterorder ...", the search's "Refining: ...".
+        if ((snap.status.starts_with("Trying ") || snap.status.starts_with(status::kRefining)) &&
+            snap.status != lastStatus_) {
             lastStatus_ = snap.status;
             if (!options_.quiet) {
                 session_.console().err(snap.status);
@@ -224,6 +225,9 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     if (options.results) {
         session.setResultsFileName(*options.results);
     }
+    if (options.sampledOnly) {
+        session.setMeetBetweenSamples(false);
+    }
     if (options.saveConfig && !saveDatabase(session, *options.saveConfig)) {
         session.console().err("dovra-batch: the task could not be saved to " + *options.saveConfig);
         return kCannotRun;
@@ -291,7 +295,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
                   seconds > 0 ? snap.evaluation / seconds : 0.0);
     summary << buf;
     const std::string between = session.betweenSamplesLine();
-    if (limitStatus.empty() && !between.empty()) {
+    if (!between.empty()) {
         summary << "; " << between;
     }
     session.console().err(summary.str());

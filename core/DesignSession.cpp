@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 #include "de/RunStatus.h"
 #include "de/T_DEOptimizer.h"
+#include "problem/ToleranceScheme.h"
 #include "report/PrintOut.h"
 #include "text/NumberText.h"
 
@@ -355,6 +357,7 @@ SearchSettings DesignSession::searchSettings() {
     s.zeroRadiusHigh = getZeroRadiusRestrHigh();
     s.quant = getQuant();
     s.structure = getStructId();
+    s.refine = getMeetBetweenSamples();
     return s;
 }
 
@@ -404,7 +407,8 @@ bool DesignSession::start_Design() {
     for (const std::string& note : schemeNotes(*this)) {
         console_.out(note, LineKind::Warning);
     }
-    return optimizer_->optStart(runInput());
+    runInput_ = runInput();
+    return optimizer_->optStart(runInput_);
 }
 bool DesignSession::startRun(const std::function<void()>& enterRunning) {
     setStatus(status::kInitializing);
@@ -431,6 +435,7 @@ void DesignSession::resume_DE() {
 }
 void DesignSession::stop_DE() {
     optimizer_->makeNotReady();
+    judgeRun();
     writeReport();
 }
 void DesignSession::idle() {
@@ -473,25 +478,47 @@ bool DesignSession::betweenSamplesExcess() const {
     return betweenSamplesExcess_;
 }
 
-void DesignSession::checkSuccessBetweenSamples() {
+void DesignSession::judgeRun() {
     {
         std::lock_guard lock(stateMutex_);
         betweenSamples_.clear();
         betweenSamplesExcess_ = false;
         runNote_.clear();
     }
-    if (getStatus() != status::kSuccess) {
-        return;
-    }
-    // The best filter of the run's end, as the plots draw it.
+    // The best filter of the run's end, as the plots draw it; nothing to judge
+    // when the run designed nothing (refused, or stopped before its first
+    // population or design).
     const ProgressSnapshot snap = optimizer_->snapshot();
-    if (!snap.filter) {
+    if (!snap.filter || snap.refused) {
         return;
     }
-    const DenseCheckResult r =
-        checkBetweenSamples(limitTablesOf(*this), snap.offset, snap.bestFilter());
-    const std::string line = denseCheckLine(r);
-    const bool excess = r.magnitude.found || r.groupDelay.found;
+    const LimitTables tables = limitTablesOf(runInput_);
+    std::string line;
+    bool excess = false;
+    bool met = false;
+    if (snap.filter->method == DesignMethod::ZPlane) {
+        if (snap.evaluation == 0) {
+            return;
+        }
+        const DenseCheckResult r = checkBetweenSamples(tables, snap.offset, snap.bestFilter());
+        line = denseCheckLine(r);
+        excess = r.magnitude.found || r.groupDelay.found;
+        met = !excess;
+    } else {
+        if (snap.aDegree == 0 && snap.bDegree == 0) {
+            return;
+        }
+        std::ostringstream silent;
+        Console quiet(silent, silent);
+        Data record;
+        if (ToleranceScheme(runInput_, quiet).parse(record) == 0) {
+            return;
+        }
+        const BandVerdict v = judgeBands(tables, record, snap.bestFilter());
+        line = bandVerdictLine(v);
+        met = v.bands.met;
+        excess = !met || !v.transitions.empty() || v.otherRows.found || v.groupDelay.found;
+    }
     {
         std::lock_guard lock(stateMutex_);
         betweenSamples_ = line;
@@ -499,6 +526,13 @@ void DesignSession::checkSuccessBetweenSamples() {
         runNote_ = line;
     }
     console_.out(line, excess ? LineKind::Warning : LineKind::Info);
+    // "Design successful" stands only for a filter that meets, between the
+    // samples too, what its method promises: the whole scheme for the search,
+    // the bands for the classical and FIR designs.
+    if (getStatus() == status::kSuccess && !met) {
+        setStatus(snap.filter->method == DesignMethod::ZPlane ? status::kSampledOnly
+                                                              : status::kBandsNotMet);
+    }
 }
 
 void DesignSession::writeReport() {
@@ -541,7 +575,7 @@ void DesignSession::done() {
         std::lock_guard lock(observersMutex_);
         copy = observers_;
     }
-    checkSuccessBetweenSamples();
+    judgeRun();
     for (auto* o : copy) {
         o->done();
     }

@@ -107,6 +107,8 @@ class DesignSession : public RunHost {
     std::string getSamplingGranularity() const;
     void setSamplingGranularity(const std::string& s);
     std::string getSamplingMode() const;
+    bool getMeetBetweenSamples() const { return optimization_.getMeetBetweenSamples(); }
+    void setMeetBetweenSamples(bool on) { optimization_.setMeetBetweenSamples(on); }
     double getRange() const;
     bool getFreezingStateOfGdConstraints() const;
     void setFreezingStateOfGdConstraints(bool on);
@@ -201,8 +203,9 @@ class DesignSession : public RunHost {
     void stop();
     /// The run figures and the status, taken whole.
     ProgressSnapshot snapshot() const;
-    /// After a "Design successful": the line of the check between the samples
-    /// (empty after any other end of a run), and whether it found an excess.
+    /// After a run that designed a filter: the line of the check between the
+    /// samples (empty when nothing was designed), and whether it found an
+    /// excess anywhere in the scheme.
     std::string betweenSamplesLine() const;
     bool betweenSamplesExcess() const;
 
@@ -218,8 +221,10 @@ class DesignSession : public RunHost {
 
   private:
     template <class T> double lookup(const T& table, int i, int element, const char* what);
-    /// A successful run's design on the dense grid; its line goes to the console.
-    void checkSuccessBetweenSamples();
+    /// The run's design checked between the samples against what its method
+    /// promises; the line goes to the console and the monitor, and a "Design
+    /// successful" that does not hold there is replaced.
+    void judgeRun();
     /// Writes the results file; a failure is added to the status.
     void writeReport();
     /// The realization degrees as the getters give them.
@@ -248,6 +253,8 @@ class DesignSession : public RunHost {
     std::string betweenSamples_;
     bool betweenSamplesExcess_ = false;
     std::string runNote_; // shown after the status by the monitor
+    /// The input of the last Start: what its design is judged against.
+    RunInput runInput_;
 
     // A Stop on the window thread and the end of a run on the design thread
     // may both write the report: each takes its input and writes it under

@@ -240,4 +240,26 @@ void DESearch::phaseSwitch(DEProblem& problem) {
     members_ = std::max(members_, NP_);
 }
 
+void DESearch::rescore(DEProblem& problem) {
+    if (members_ == 0) {
+        return;
+    }
+    const auto D = static_cast<std::size_t>(D_);
+    CostVector best = problem.evaluate(*this, best_, D_);
+    minimum_ = best[2];
+    offsetAtBest_ = problem.getOffset();
+    for (int k = 0; k < NP_; ++k) {
+        std::copy_n(row(parentBase_ + k), D, scratch_.begin());
+        CostVector& c = costs_[static_cast<std::size_t>(k)];
+        c = problem.evaluate(*this, scratch_, D_);
+        if (improves(c[2], minimum_)) {
+            minimum_ = c[2];
+            best_ = scratch_;
+            bestIndex_ = k;
+            offsetAtBest_ = problem.getOffset();
+        }
+    }
+    previousBest_ = best_;
+}
+
 } // namespace dovra

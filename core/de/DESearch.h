@@ -51,6 +51,10 @@ class DESearch {
     /// Sizes the population and cost rows for the run (allocates only when
     /// they are too small).
     void ensureCapacity(int D);
+    /// The problem's scheme gained samples: every member and the best vector
+    /// are costed again (uncounted, as the phase switch's re-costing), and the
+    /// member of least cost becomes the best (the best vector on a tie).
+    void rescore(DEProblem& problem);
     /// Sets the figures at once (a design step's result, or a test's).
     void setFigures(int generation, int evaluation, double minimum);
     void setBest(const ParamVector& best) { best_ = best; }

@@ -12,5 +12,12 @@ inline const std::string kInvalidScheme = "Invalid tolerance scheme !";
 inline const std::string kNotAvailable = "Design method not available yet";
 inline const std::string kNoProblem = "No filter problem available for this design";
 inline const std::string kRunAborted = "Design run stopped: ";
+/// A search that met the sampled scheme but not the scheme between the
+/// samples (a run that does not refine its samples).
+inline const std::string kSampledOnly = "Scheme met on the samples, not between them";
+/// A classical or FIR design whose bands are not met between the samples.
+inline const std::string kBandsNotMet = "Bands not met between the samples";
+/// The search's status while it adds samples where the scheme is not met.
+inline const std::string kRefining = "Refining: ";
 
 } // namespace dovra::status

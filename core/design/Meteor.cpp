@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "de/RunStatus.h"
+#include "design/Bands.h"
 #include "design/FirLayout.h"
 #include "text/Console.h"
 
@@ -174,6 +175,52 @@ LinearProgram meteorProgram(const MeteorSpec& spec, int m) {
     return lp;
 }
 
+std::optional<std::vector<double>> Meteor::solve(MeteorSpec& spec, int m, const Data& data) {
+    const std::vector<DesignBand> bands = designBands(data);
+    for (int round = 0;; ++round) {
+        const SimplexResult result = meteorSimplex(meteorProgram(spec, m));
+        if (console_ != nullptr && !result.message.empty()) {
+            console_->out(result.message);
+        }
+        if (result.status != SimplexStatus::Optimum) {
+            return std::nullopt;
+        }
+        std::vector<double> h(2 * m - 1);
+        h[m - 1] = result.solution[0];
+        for (int j = 1; j < m; ++j) {
+            h[m - 1 - j] = h[m - 1 + j] = 0.5 * result.solution[j];
+        }
+        const BandCheck check = checkFirBands(h, data);
+        if (check.met) {
+            return h;
+        }
+        if (round == kMeteorRefineRounds) {
+            return std::nullopt;
+        }
+        // Each frequency where a band is exceeded joins the program with the
+        // two limits of its band, as a band of one grid point.
+        const std::size_t before = added_.size();
+        for (const BandCheck::Peak& p : check.peaks) {
+            const DesignBand& b = bands[p.band];
+            const double upper = std::pow(10.0, 0.05 * b.upperDb);
+            const double lower = b.pass() ? std::pow(10.0, 0.05 * b.lowerDb) : -upper;
+            MeteorConstraint c;
+            c.left = c.right = p.w;
+            c.sense = '+';
+            c.boundLeft = c.boundRight = upper;
+            added_.push_back(c);
+            addConstraint(spec, c);
+            c.sense = '-';
+            c.boundLeft = c.boundRight = lower;
+            added_.push_back(c);
+            addConstraint(spec, c);
+        }
+        if (added_.size() == before) {
+            return std::nullopt;
+        }
+    }
+}
+
 DesignOutcome Meteor::step(const DesignContext& context) {
     const Data& data = context.data;
     StatusSink& status = context.status;
@@ -185,7 +232,10 @@ DesignOutcome Meteor::step(const DesignContext& context) {
         outcome.status = *refusal;
         return outcome;
     }
-    const MeteorSpec& spec = std::get<MeteorSpec>(built);
+    MeteorSpec& spec = std::get<MeteorSpec>(built);
+    for (const MeteorConstraint& c : added_) {
+        addConstraint(spec, c);
+    }
 
     MeteorBisection& s = state_;
     if (!s.closed()) {
@@ -198,21 +248,12 @@ DesignOutcome Meteor::step(const DesignContext& context) {
         }
         status.setStatus(firtext::trying(2 * m - 1));
 
-        const SimplexResult result = meteorSimplex(meteorProgram(spec, m));
-        lastStatus_ = result.status;
-        if (console_ != nullptr && !result.message.empty()) {
-            console_->out(result.message);
-        }
-        if (result.status == SimplexStatus::Optimum) {
+        const std::optional<std::vector<double>> found = solve(spec, m, data);
+        if (found) {
             s.rightm = m;
             s.bestm = m;
             s.checkedRight = true;
-            std::vector<double> h(2 * m - 1);
-            h[m - 1] = result.solution[0];
-            for (int j = 1; j < m; ++j) {
-                h[m - 1 - j] = h[m - 1 + j] = 0.5 * result.solution[j];
-            }
-            outcome.layout = firLayout(std::move(h), 0);
+            outcome.layout = firLayout(*found, 0);
             if (static_cast<int>(outcome.layout->coefficients.size()) > kCoefficientStore) {
                 status.setStatus(firtext::kTooManyCoefficients);
             }

@@ -64,18 +64,36 @@ class Meteor : public FilterDesign {
     DesignMethod method() const override {
         return flat_ ? DesignMethod::LinearPhaseFirFlat : DesignMethod::LinearPhaseFir;
     }
-    void reset() override { state_ = {}; }
+    void reset() override {
+        state_ = {};
+        added_.clear();
+    }
+    /// One bisection step. A program that is feasible on the grid gives a
+    /// filter whose bands are then checked between the grid points; where they
+    /// are exceeded, those frequencies join the constraints (for this and every
+    /// later step) and the program is solved again, so that the length found
+    /// is the least one for the continuous bands.
     DesignOutcome step(const DesignContext& context) override;
 
     const MeteorBisection& bisection() const { return state_; }
-    /// Status of the last linear program.
-    SimplexStatus lastStatus() const { return lastStatus_; }
+    /// Constraints added between the grid points so far.
+    const std::vector<MeteorConstraint>& addedConstraints() const { return added_; }
 
   private:
+    /// The impulse response of m cosine coefficients that meets the bands
+    /// between the grid points, adding grid points to spec (and to the
+    /// constraints kept for later steps) as it goes; nothing when the program
+    /// is infeasible or the bands stay exceeded.
+    std::optional<std::vector<double>> solve(MeteorSpec& spec, int m, const Data& data);
+
     bool flat_;
     Console* console_;
     MeteorBisection state_;
-    SimplexStatus lastStatus_ = SimplexStatus::InfeasibleOrUnbounded;
+    std::vector<MeteorConstraint> added_;
 };
+
+/// Rounds of added grid points per bisection step before its length counts
+/// as not meeting the bands.
+inline constexpr int kMeteorRefineRounds = 12;
 
 } // namespace dovra

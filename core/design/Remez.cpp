@@ -302,6 +302,18 @@ std::variant<RemezBands, std::string> Remez::bandsFor(const Data& data) {
     return b;
 }
 
+std::vector<double> remezTaps(const RemezBands& b, const Data& data, int order, bool* converged) {
+    RemezResult designed = remez(1, b.edges, b.desired, b.weights, order + 1);
+    if (converged != nullptr) {
+        *converged = designed.converged;
+    }
+    const double scale = std::pow(10.0, 0.05 * (data.gain - 0.5 * data.pass_ripple));
+    for (double& tap : designed.taps) {
+        tap *= scale;
+    }
+    return designed.taps;
+}
+
 DesignOutcome Remez::step(const DesignContext& context) {
     const Data& data = context.data;
     DesignOutcome outcome;
@@ -313,39 +325,53 @@ DesignOutcome Remez::step(const DesignContext& context) {
         return outcome;
     }
     const RemezBands& b = std::get<RemezBands>(built);
-    if (data.filtertype == 8 && console_ != nullptr) {
-        console_->out("Dbg: transition band BS: " + text::formatDouble(b.transition));
+    if (order_ == 0) {
+        if (data.filtertype == 8 && console_ != nullptr) {
+            console_->out("Dbg: transition band BS: " + text::formatDouble(b.transition));
+        }
+        const double estimate = remezOrderEstimate(b);
+        if (estimate > kRemezMaxOrder || estimate < 1.0) {
+            outcome.refused = true;
+            outcome.status =
+                "Estimated filter order " + text::formatInt(static_cast<long long>(estimate)) +
+                (estimate < 1.0 ? " is below the least order 1"
+                                : " exceeds the limit of " + std::to_string(kRemezMaxOrder)) +
+                " for the Remez design";
+            return outcome;
+        }
+        order_ = static_cast<int>(estimate);
+        if (console_ != nullptr) {
+            console_->out("filterorder: " + std::to_string(order_));
+        }
     }
-    const double estimate = remezOrderEstimate(b);
-    if (estimate > kRemezMaxOrder || estimate < 1.0) {
-        outcome.refused = true;
-        outcome.status =
-            "Estimated filter order " + text::formatInt(static_cast<long long>(estimate)) +
-            (estimate < 1.0 ? " is below the least order 1"
-                            : " exceeds the limit of " + std::to_string(kRemezMaxOrder)) +
-            " for the Remez design";
-        return outcome;
-    }
-    const int order = static_cast<int>(estimate);
-    if (console_ != nullptr) {
-        console_->out("filterorder: " + std::to_string(order));
-    }
-    RemezResult designed = remez(1, b.edges, b.desired, b.weights, order + 1);
-    if (!designed.converged && console_ != nullptr) {
+    // One order per step, so that the views follow the search and a Stop
+    // ends it between two designs.
+    const int order = order_;
+    context.status.setStatus(firtext::trying(order));
+    bool converged = false;
+    std::vector<double> taps = remezTaps(b, data, order, &converged);
+    if (!converged && console_ != nullptr) {
         console_->out(kNoConvergence);
     }
-    const double scale = std::pow(10.0, 0.05 * (data.gain - 0.5 * data.pass_ripple));
-    for (double& tap : designed.taps) {
-        tap *= scale;
+    const bool met = !taps.empty() && checkFirBands(taps, data).met;
+    if (!met && order < kRemezMaxOrder) {
+        ++order_;
+        outcome.finished = false;
+        return outcome;
+    }
+    if (taps.empty()) {
+        outcome.status = firtext::kNoSolution;
+        return outcome;
     }
     ZeroCounts counts;
-    outcome.layout = firLayout(std::move(designed.taps), order, &counts);
+    outcome.layout = firLayout(std::move(taps), order, &counts);
     if (console_ != nullptr) {
         console_->out("No. of radii : " + std::to_string(counts.realZeros + counts.pairs));
         console_->out("No. of angles: " + std::to_string(counts.pairs));
         console_->out("No. of real zeros : " + std::to_string(counts.realZeros));
     }
-    outcome.status = status::kSuccess;
+    // At the limit the last design is kept, with the verdict it earned.
+    outcome.status = met ? status::kSuccess : firtext::kNoSolution;
     return outcome;
 }
 

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "design/Bands.h"
 #include "design/FilterDesign.h"
 
 namespace dovra {
@@ -46,17 +47,31 @@ struct RemezBands {
 /// The order estimate round((-10 log10(dp ds) - 13) / (14.6 df)).
 double remezOrderEstimate(const RemezBands& bands);
 
+/// The taps of the Remez design of a record at an order, scaled so that the
+/// passband centre sits half a ripple below the gain; empty when the exchange
+/// found no extremal set.
+std::vector<double> remezTaps(const RemezBands& bands, const Data& data, int order,
+                              bool* converged = nullptr);
+
+/// The equiripple design, one order per step: the first order is the
+/// estimate; while the pass and stop bands are not met between the grid
+/// points, the next step tries the next order ("Trying filterorder N"), up to
+/// kRemezMaxOrder, where the run ends with "No feasible solution found".
 class Remez : public FilterDesign {
   public:
     explicit Remez(Console* console = nullptr) : console_(console) {}
     DesignMethod method() const override { return DesignMethod::RemezFir; }
+    void reset() override { order_ = 0; }
     DesignOutcome step(const DesignContext& context) override;
 
     /// The bands of the record, or a refusal text.
     static std::variant<RemezBands, std::string> bandsFor(const Data& data);
+    /// The order the next step designs (0 before the first step).
+    int order() const { return order_; }
 
   private:
     Console* console_;
+    int order_ = 0;
 };
 
 } // namespace dovra

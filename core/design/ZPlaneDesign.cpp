@@ -1,10 +1,42 @@
 #include "design/ZPlaneDesign.h"
 
+#include <cstdio>
+
 #include "de/DESearch.h"
 #include "de/RunStatus.h"
 #include "problem/DEProblem.h"
 
 namespace dovra {
+namespace {
+
+/// A run succeeds at a total cost of at most 1e-12, so a sample may miss its
+/// limit by up to 1e-6 (dB or samples); between the samples the same holds.
+constexpr double kTolerance = 1e-6;
+
+std::string number(const char* format, double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
+}
+
+/// "Refining: 3 frequencies added, worst excess 0.07 dB at 0.1533".
+std::string refiningText(const DEProblem::Refinement& r) {
+    std::string text = status::kRefining;
+    text += r.added == 0   ? std::string("no frequency could be added")
+            : r.added == 1 ? std::string("1 frequency added")
+                           : std::to_string(r.added) + " frequencies added";
+    text += ", worst excess ";
+    if (r.magExcess > 0.0) {
+        text += number("%.3g", r.magExcess) + " dB at " + number("%.4g", r.magFrequency);
+    }
+    if (r.gdExcess > 0.0) {
+        text += std::string(r.magExcess > 0.0 ? ", " : "") + number("%.3g", r.gdExcess) +
+                " samples at " + number("%.4g", r.gdFrequency);
+    }
+    return text;
+}
+
+} // namespace
 
 DesignOutcome ZPlaneDesign::step(const DesignContext& context) {
     DesignOutcome outcome;
@@ -14,15 +46,44 @@ DesignOutcome ZPlaneDesign::step(const DesignContext& context) {
         return outcome;
     }
     DEProblem& problem = *context.problem;
-    const double minimum = context.search->optimize(problem);
+    DESearch& search = *context.search;
+    const double minimum = search.optimize(problem);
     // The views see the slice's figures before the cost is judged; a view may
     // end the run there (dovra-batch's generation limit).
     context.status.progress();
     problem.bestCost = minimum;
-    if (problem.completed()) {
+    const int phase = problem.getPhase();
+    if (!problem.completed()) {
+        return outcome;
+    }
+    if (!problem.refinesSamples()) {
         outcome.finished = true;
         outcome.status = status::kSuccess;
+        return outcome;
     }
+    // The sampled scheme is met; the scheme itself must be met too.
+    if (unrefinable_ && *unrefinable_ == search.best()) {
+        problem.setPhase(phase);
+        return outcome;
+    }
+    const DEProblem::Refinement r =
+        problem.refineSamples(search.best(), search.offset(), kTolerance);
+    if (r.met) {
+        outcome.finished = true;
+        outcome.status = status::kSuccess;
+        return outcome;
+    }
+    // Not yet: the search goes on in the phase it was in, scored on the
+    // samples it gained.
+    problem.setPhase(phase);
+    if (r.added > 0) {
+        unrefinable_.reset();
+        search.rescore(problem);
+        context.status.progress();
+    } else {
+        unrefinable_ = search.best();
+    }
+    outcome.status = refiningText(r);
     return outcome;
 }
 

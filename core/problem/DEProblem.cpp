@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace dovra {
 namespace {
 
 constexpr int kGridPoints = 64;
 constexpr int kGridStride = 7;
-/// Largest number of samples of one table: 99 segments of 64 points.
-constexpr std::size_t kMaxSamples = (kTableCapacity - 1) * kGridPoints;
+/// Largest number of samples of one table: 99 segments of 64 points, and the
+/// samples a run may add between them.
+constexpr std::size_t kMaxSamples = (kTableCapacity - 1) * kGridPoints + DEProblem::added_capacity;
 
 int pointsPerSegment(const std::string& granularity) {
     if (granularity == "coarse") {
@@ -175,6 +177,7 @@ void DEProblem::initMisc(const RunInput& in) {
     // (the pages are locked in "Running" and "Paused"), so the cost function,
     // the bounds check and the completion test read this copy.
     settings_ = in.settings;
+    clearAddedSamples();
     initSampling();
     phase_ = 0;
 }
@@ -210,7 +213,16 @@ void DEProblem::load_fixed_filter(const RunInput& in, Console& console, int noPr
 
 void DEProblem::init_tolerance_scheme(const RunInput& in, Console& console) {
     scheme_ = ToleranceScheme(in, console);
+    clearAddedSamples();
     gridReady_ = false;
+}
+
+void DEProblem::clearAddedSamples() {
+    for (AddedSamples& a : added_) {
+        a.count = 0;
+        a.w.assign(added_capacity, 0.0);
+        a.limit.assign(added_capacity, 0.0);
+    }
 }
 
 int DEProblem::parseToleranceScheme() {
@@ -267,22 +279,89 @@ void DEProblem::sampleScheme() {
         SampledTable& out = sampled_[k];
         const int n = src.usable();
         std::size_t i = 0;
+        auto put = [&](double w, double limit) {
+            out.limit[i] = limit;
+            const double theta = two_pi * w;
+            out.zRe[i] = std::cos(theta);
+            out.zIm[i] = -std::sin(theta);
+            out.prefilter[i] = magnitude ? 20.0 * std::log(amag_ff(w)) * invLn10_ : gdel_ff(w);
+            ++i;
+        };
         for (int seg = 0; seg + 1 < n; ++seg) {
             const auto a = static_cast<std::size_t>(seg);
             for (int j = 0; j < S; ++j) {
                 const double tj = t[static_cast<std::size_t>(j)];
-                const double w = src.omega[a] + (src.omega[a + 1] - src.omega[a]) * tj;
-                out.limit[i] = src.limit[a] + (src.limit[a + 1] - src.limit[a]) * tj;
-                const double theta = two_pi * w;
-                out.zRe[i] = std::cos(theta);
-                out.zIm[i] = -std::sin(theta);
-                out.prefilter[i] = magnitude ? 20.0 * std::log(amag_ff(w)) * invLn10_ : gdel_ff(w);
-                ++i;
+                put(src.omega[a] + (src.omega[a + 1] - src.omega[a]) * tj,
+                    src.limit[a] + (src.limit[a + 1] - src.limit[a]) * tj);
             }
+        }
+        // The samples added between the grid points follow the grid's.
+        const AddedSamples& extra = added_[k];
+        for (int e = 0; e < extra.count; ++e) {
+            put(extra.w[static_cast<std::size_t>(e)], extra.limit[static_cast<std::size_t>(e)]);
         }
         out.count = static_cast<int>(i);
     }
     gridReady_ = true;
+}
+
+DEProblem::Refinement DEProblem::refineSamples(std::span<const double> x, double offset,
+                                               double tolerance) {
+    Refinement r;
+    const FilterResponse filter(x, getPZparameters(), runFilter());
+    const ScanGuide guide = scanGuideOf(filter, filter.prefilterDegree());
+    const std::function<double(double)> level = [&filter, this](double w) {
+        return filter.levelDb(w) + 20.0 * std::log(filter.amag_ff(w)) * invLn10_;
+    };
+    const std::function<double(double)> delay = [&filter](double w) {
+        return filter.gdel(w) + filter.gdel_ff(w);
+    };
+    constexpr std::array<ToleranceScheme::Table, 4> order{
+        ToleranceScheme::MagUpper, ToleranceScheme::MagLower, ToleranceScheme::GdUpper,
+        ToleranceScheme::GdLower};
+    std::vector<LimitRow> rows;
+    std::vector<ExcessPeak> peaks;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const ToleranceScheme::Rows& src = scheme_.table(order[k]);
+        const bool magnitude = k < 2;
+        rows.clear();
+        for (int i = 0; i < src.usable(); ++i) {
+            rows.push_back(
+                {src.omega[static_cast<std::size_t>(i)], src.limit[static_cast<std::size_t>(i)]});
+        }
+        peaks.clear();
+        findExcessPeaks(rows, magnitude ? 0.0 : offset, k % 2 == 0, magnitude ? level : delay,
+                        guide, tolerance, peaks);
+        AddedSamples& extra = added_[k];
+        for (const ExcessPeak& p : peaks) {
+            r.met = false;
+            double& worst = magnitude ? r.magExcess : r.gdExcess;
+            if (p.excess > worst) {
+                worst = p.excess;
+                (magnitude ? r.magFrequency : r.gdFrequency) = p.w;
+            }
+            // The limit as the grid interpolates it, without the offset (the
+            // cost adds the offset of each evaluation).
+            const auto a = static_cast<std::size_t>(p.segment);
+            const double limit = src.limit[a] + (src.limit[a + 1] - src.limit[a]) * p.t;
+            bool known = false;
+            for (int e = 0; e < extra.count && !known; ++e) {
+                const auto u = static_cast<std::size_t>(e);
+                known = extra.w[u] == p.w && extra.limit[u] == limit;
+            }
+            if (known || extra.count >= added_capacity) {
+                continue;
+            }
+            extra.w[static_cast<std::size_t>(extra.count)] = p.w;
+            extra.limit[static_cast<std::size_t>(extra.count)] = limit;
+            ++extra.count;
+            ++r.added;
+        }
+    }
+    if (r.added > 0) {
+        gridReady_ = false;
+    }
+    return r;
 }
 
 } // namespace dovra

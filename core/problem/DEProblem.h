@@ -19,6 +19,7 @@
 
 #include "design/FilterDesign.h"
 #include "problem/Data.h"
+#include "problem/ExcessScan.h"
 #include "problem/FilterResponse.h"
 #include "problem/Response.h"
 #include "problem/RunInput.h"
@@ -142,6 +143,30 @@ class DEProblem {
     /// Checks a realization against the capacities without touching a problem.
     static std::optional<std::string> checkCapacity(int N, int M, int L, int A);
 
+    // --- samples added between the grid points ---------------------------------------
+    /// Where the filter of parameter vector x leaves the loaded scheme between
+    /// its samples (its level with the prefilter in dB against the magnitude
+    /// tables, its group delay with the prefilter against the group-delay
+    /// tables shifted by offset), as the dense check finds it; and what the
+    /// samples then gained.
+    struct Refinement {
+        bool met = true;
+        /// Frequencies that joined the sampled scheme.
+        int added = 0;
+        /// Worst excess found in dB and in samples (0 when none), and where.
+        double magExcess = 0.0, magFrequency = 0.0;
+        double gdExcess = 0.0, gdFrequency = 0.0;
+    };
+    /// Checks the filter of x between the samples; every local maximum of its
+    /// excess above tolerance joins the sampled scheme of its table (its limit
+    /// interpolated in its segment as the grid's are), as long as the room set
+    /// aside for added samples lasts. The cost then scores the new samples too.
+    Refinement refineSamples(std::span<const double> x, double offset, double tolerance);
+    /// Frequencies each table can take on top of its grid in one run.
+    static constexpr int added_capacity = 512;
+    /// Whether the run refines its samples until the scheme is met between them.
+    bool refinesSamples() const { return settings_.refine; }
+
     // --- plain state ------------------------------------------------------------
     Data& data() { return data_; }
     const Data& data() const { return data_; }
@@ -231,6 +256,15 @@ class DEProblem {
     };
     enum SchemeTable { MagUpper, MagLower, GdUpper, GdLower };
     std::array<SampledTable, 4> sampled_{};
+    /// Samples added between the grid points in this run, per table in the
+    /// order of sampled_: frequency and limit; at most added_capacity each,
+    /// held in buffers sized once.
+    struct AddedSamples {
+        int count = 0;
+        std::vector<double> w, limit;
+    };
+    std::array<AddedSamples, 4> added_{};
+    void clearAddedSamples();
     /// False after the tables or the grid changed; evaluate fills the samples
     /// (into buffers sized at capacity by the constructor) before it uses them.
     bool gridReady_ = false;

@@ -55,6 +55,9 @@ struct SearchSettings {
     double poleRadiusRestr = 1.0;
     double zeroRadiusLow = 0.0;
     double zeroRadiusHigh = 99.0;
+    /// The search succeeds only when the scheme is met between its samples
+    /// too, adding samples where it is not (off: the sampled rule alone).
+    bool refine = true;
 };
 
 /// The run figures the search takes: the problem slot, the population sizes

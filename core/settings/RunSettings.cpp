@@ -95,6 +95,18 @@ void OptimizationSettings::setSamplingGranularity(const std::string& s) {
     changes.add(GranularityField);
 }
 
+bool OptimizationSettings::getMeetBetweenSamples() const {
+    std::lock_guard lock(mutex_);
+    return betweenSamples_;
+}
+
+void OptimizationSettings::setMeetBetweenSamples(bool on) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    betweenSamples_ = on;
+    changes.add(BetweenSamplesField);
+}
+
 bool GroupDelaySettings::getFreezingStateOfGdConstraints() const {
     std::lock_guard lock(mutex_);
     return freeze_;

@@ -10,8 +10,8 @@
 namespace dovra {
 
 class OptimizationSettings : public FieldModel {
-public:
-    enum Field { NPField, NP2Field, GranularityField };
+  public:
+    enum Field { NPField, NP2Field, GranularityField, BetweenSamplesField };
     static constexpr int kMinPopulation = 10;
     static constexpr int kMaxPopulation = 1000;
 
@@ -29,11 +29,16 @@ public:
     /// with the line "Invalid sampling value " + text + "...". With debug on,
     /// the text is printed first.
     void setSamplingGranularity(const std::string& s);
+    /// "Meet the scheme between the samples": a search succeeds only when its
+    /// filter meets the scheme between the samples too (on by default; not
+    /// stored in the configuration file).
+    bool getMeetBetweenSamples() const;
+    void setMeetBetweenSamples(bool on);
     double getRange() const { return 2.0; }
     std::string getSamplingMode() const { return "nonlinear"; }
     void setDebug(bool on) { debug_ = on; }
 
-private:
+  private:
     int validate(Field field);
 
     std::string npText_ = "30";
@@ -41,11 +46,12 @@ private:
     int np_ = 30;
     int np2_ = 60;
     std::string granularity_ = "coarse";
+    bool betweenSamples_ = true;
     bool debug_ = false;
 };
 
 class GroupDelaySettings : public FieldModel {
-public:
+  public:
     enum Field { FreezeField };
     explicit GroupDelaySettings(Console& console) : FieldModel(console) {}
     bool getFreezingStateOfGdConstraints() const;
@@ -53,12 +59,12 @@ public:
     /// A click on "freeze constraints".
     void toggleFreeze();
 
-private:
+  private:
     bool freeze_ = false;
 };
 
 class ActivitySettings : public FieldModel {
-public:
+  public:
     enum Field { RefreshField };
     static constexpr int kDefaultRefresh = 10;
 
@@ -69,13 +75,13 @@ public:
     int getRefreshRate();
     void setRefreshRate(int n);
 
-private:
+  private:
     std::string text_ = "10";
     int rate_ = kDefaultRefresh;
 };
 
 class StartupSettings : public FieldModel {
-public:
+  public:
     enum Field { ResultsFileField, ConfigFileField };
     explicit StartupSettings(Console& console) : FieldModel(console) {}
     std::string getResultsFileName() const;
@@ -83,7 +89,7 @@ public:
     std::string getConfigFileName() const;
     void setConfigFileName(const std::string& name);
 
-private:
+  private:
     std::string results_ = "Dovra.out";
     std::string config_;
 };

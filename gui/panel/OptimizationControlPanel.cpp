@@ -1,6 +1,7 @@
 #include "panel/OptimizationControlPanel.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -63,6 +64,17 @@ OptimizationControlPanel::OptimizationControlPanel(DovraScreen& screen, MagConst
     }
     showField(OptimizationSettings::GranularityField);
 
+    betweenSamples_ = new QCheckBox(QStringLiteral("Meet the scheme between the samples"));
+    betweenSamples_->setToolTip(
+        QStringLiteral("On: the search succeeds only when the filter meets the scheme between "
+                       "the samples too, adding samples where it does not.\nOff: it succeeds "
+                       "as soon as the samples are met (the check after the run still says "
+                       "whether the scheme holds between them)."));
+    place(betweenSamples_, 0, 9, 3);
+    connect(betweenSamples_, &QCheckBox::toggled, this,
+            [this](bool on) { model_.setMeetBetweenSamples(on); });
+    showField(OptimizationSettings::BetweenSamplesField);
+
     // The getters run on the design thread too: what they rewrite is shown
     // on the window thread.
     model_.setListener([this](int f) { onPageThread([this, f] { showField(f); }); });
@@ -78,6 +90,7 @@ OptimizationControlPanel::~OptimizationControlPanel() {
     for (QRadioButton* b : buttons_) {
         b->disconnect(this);
     }
+    betweenSamples_->disconnect(this);
 }
 
 void OptimizationControlPanel::showField(int f) {
@@ -98,6 +111,9 @@ void OptimizationControlPanel::showField(int f) {
         }
         break;
     }
+    case OptimizationSettings::BetweenSamplesField:
+        betweenSamples_->setChecked(model_.getMeetBetweenSamples());
+        break;
     default:
         break;
     }

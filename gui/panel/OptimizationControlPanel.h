@@ -1,6 +1,7 @@
 #pragma once
 // The page of the search settings: the population sizes of the main and the
-// refinement phase and the sampling granularity of the tolerance scheme. The
+// refinement phase, the sampling granularity of the tolerance scheme and
+// whether a success must meet the scheme between the samples too. The
 // values and their rules belong to the session's OptimizationSettings; the
 // page pushes what the user types or clicks into that model, has the model
 // check a field when its editing ends, and shows what the model writes back.
@@ -12,6 +13,7 @@
 #include "settings/RunSettings.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -31,6 +33,8 @@ class OptimizationControlPanel : public MyPanel {
     QRadioButton* granularityButton(int i) const {
         return buttons_.at(static_cast<std::size_t>(i));
     }
+    /// "Meet the scheme between the samples".
+    QCheckBox* betweenSamplesBox() const { return betweenSamples_; }
 
   private:
     /// Shows what the model holds for one of its fields.
@@ -41,6 +45,7 @@ class OptimizationControlPanel : public MyPanel {
     QLineEdit* np2_ = nullptr;
     std::array<QRadioButton*, 3> buttons_{};
     QButtonGroup* group_ = nullptr;
+    QCheckBox* betweenSamples_ = nullptr;
 };
 
 } // namespace dovra::gui

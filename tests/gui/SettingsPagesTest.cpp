@@ -7,6 +7,7 @@
 //
 // With DOVRA_SCREENSHOT_DIR set, the pages are also saved there as PNG files.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -578,6 +579,23 @@ class SettingsPagesTest : public QObject {
 
         QCOMPARE(s.getRange(), 2.0);
         QCOMPARE(QString::fromStdString(s.getSamplingMode()), QStringLiteral("nonlinear"));
+    }
+
+    void betweenSamplesBox() {
+        w_->next(5);
+        auto& page = w_->optimization();
+        auto& s = w_->screen.session();
+        QCheckBox* box = page.betweenSamplesBox();
+        QCOMPARE(box->text(), QStringLiteral("Meet the scheme between the samples"));
+        QVERIFY(box->isChecked());
+        QVERIFY(s.getMeetBetweenSamples());
+        QVERIFY(s.searchSettings().refine);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(!s.getMeetBetweenSamples());
+        QVERIFY(!s.searchSettings().refine);
+        // Set by the session (as dovra-batch's --sampled-only does): the box follows.
+        s.setMeetBetweenSamples(true);
+        QVERIFY(box->isChecked());
     }
 
     void populationRewrittenOffTheWindowThread() {

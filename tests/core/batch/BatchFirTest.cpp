@@ -157,8 +157,10 @@ TEST_F(BatchFir, ExitStatusTellsSuccessNoFeasibleLengthAndRefusal) {
                                                "27 ...", "25 ..."}));
 
     const fs::path remez = fs::path(DOVRA_SOURCE_DIR) / "examples" / "lowpass-remez.cfg";
+    // The estimate (order 27) misses the stopband between the grid points;
+    // order 30 is the first that meets both bands.
     EXPECT_EQ(runBatch(remez, dir / "remez.out"), 0);
-    EXPECT_EQ(numerator(dir / "remez.out").size(), 28u);
+    EXPECT_EQ(numerator(dir / "remez.out").size(), 31u);
 
     // No length up to 255 reaches 100 dB after a transition of 0.001.
     const fs::path hopeless =
