@@ -40,6 +40,7 @@ struct Task {
     std::vector<Row> magUpper, magLower, gdUpper, gdLower;
     std::string granularity;
     int wordLength = 0;
+    bool freezeGd = false;
 };
 
 inline Task readTask(const fs::path& p) {
@@ -62,6 +63,12 @@ inline Task readTask(const fs::path& p) {
     i += 4; // NumDeg, DenomDeg, NZlinPair, NP
     t.granularity = lines.at(i++);
     t.wordLength = std::stoi(lines.at(i++));
+    i += 5; // NP2, NZPAllpPair, pole radius, zero radius low and high
+    for (int prefilter = 0; prefilter < 2; ++prefilter) {
+        i += 1 + 5 * std::stoul(lines.at(i)); // count line, five lines a row
+    }
+    ++i; // StructId
+    t.freezeGd = lines.at(i++) == "true";
     return t;
 }
 
