@@ -13,9 +13,6 @@ using Root = std::complex<double>;
 constexpr double kTwoPi = 6.283185307179586;
 // 10 / ln 10: a natural logarithm of a power in dB.
 const double kDbPerNeper = 10.0 / std::log(10.0);
-// The denominator power is floored as the polynomial form floors it, so that
-// a pole on the unit circle gives a large but finite magnitude.
-const double kLogDenominatorFloor = std::log(1e-24);
 
 /// The roots q of a section 1 + c1 z^-1 + c2 z^-2 = (1 - q1 z^-1)(1 - q2 z^-1)
 /// (or 1 + c1 z^-1, or the constant 1), appended to out.
@@ -46,9 +43,11 @@ void addRoots(const Section& s, std::vector<Root>& out) {
 /// their factors: with u = q e^(-j theta), (|u|^2 - Re u) / |1 - u|^2 each.
 /// A root on the unit circle adds 1/2 at every frequency, also at its own,
 /// where the quotient is 0 / 0. A factor's magnitude is taken as at least
-/// 1e-16, the resolution of a double near 1: a root on the unit circle, met
+/// 1e-16, the resolution of a double near 1: a zero on the unit circle, met
 /// exactly, gives a very low level rather than minus infinity (a filter of
-/// rounded coefficients has no exact zero there either).
+/// rounded coefficients has no exact zero there either), and a pole there a
+/// very high but finite one. The floor is a factor's own: a filter of high
+/// order with many roots near one point may well have a product far below it.
 constexpr double kFactorPowerFloor = 1e-32;
 struct FactorSums {
     double logPower = 0.0;
@@ -158,7 +157,7 @@ double FilterResponse::levelDb(double w) const {
     }
     const double theta = kTwoPi * w;
     const double numerator = factorSums(zeros_, theta).logPower;
-    const double denominator = std::max(factorSums(poles_, theta).logPower, kLogDenominatorFloor);
+    const double denominator = factorSums(poles_, theta).logPower;
     return 20.0 * std::log10(std::abs(gain_)) + kDbPerNeper * (numerator - denominator);
 }
 
