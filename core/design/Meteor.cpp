@@ -19,10 +19,9 @@ std::string badType(int type) {
     return "Invalid filter type for the FIR design: " + std::to_string(type);
 }
 
-/// Appends constraint c and its band grid: (right - left) * 301 * 2 points
-/// after the left edge (truncated), starting after the previous band's last
-/// grid index; an empty count gives the single point at the left edge.
-void addConstraint(MeteorSpec& spec, MeteorConstraint c) {
+} // namespace
+
+void appendConstraint(MeteorSpec& spec, MeteorConstraint c) {
     c.firstColumn = spec.constraints.empty() ? 1 : spec.constraints.back().lastColumn + 1;
     const int count = static_cast<int>((c.right - c.left) * kMeteorDensity * 2 + 1e-8);
     if (count <= 0) {
@@ -37,16 +36,18 @@ void addConstraint(MeteorSpec& spec, MeteorConstraint c) {
     spec.constraints.push_back(c);
 }
 
+namespace {
+
 void addLimits(MeteorSpec& spec, double left, double right, double upper, double lower) {
     MeteorConstraint c;
     c.left = left;
     c.right = right;
     c.sense = '+';
     c.boundLeft = c.boundRight = upper;
-    addConstraint(spec, c);
+    appendConstraint(spec, c);
     c.sense = '-';
     c.boundLeft = c.boundRight = lower;
-    addConstraint(spec, c);
+    appendConstraint(spec, c);
 }
 
 void addConcave(MeteorSpec& spec, double left, double right) {
@@ -55,7 +56,7 @@ void addConcave(MeteorSpec& spec, double left, double right) {
     c.sense = '-';
     c.left = left;
     c.right = right;
-    addConstraint(spec, c);
+    appendConstraint(spec, c);
 }
 
 /// The bound of constraint c at frequency f (cycles per sample).
@@ -209,11 +210,11 @@ std::optional<std::vector<double>> Meteor::solve(MeteorSpec& spec, int m, const 
             c.sense = '+';
             c.boundLeft = c.boundRight = upper;
             added_.push_back(c);
-            addConstraint(spec, c);
+            appendConstraint(spec, c);
             c.sense = '-';
             c.boundLeft = c.boundRight = lower;
             added_.push_back(c);
-            addConstraint(spec, c);
+            appendConstraint(spec, c);
         }
         if (added_.size() == before) {
             return std::nullopt;
@@ -234,7 +235,7 @@ DesignOutcome Meteor::step(const DesignContext& context) {
     }
     MeteorSpec& spec = std::get<MeteorSpec>(built);
     for (const MeteorConstraint& c : added_) {
-        addConstraint(spec, c);
+        appendConstraint(spec, c);
     }
 
     MeteorBisection& s = state_;

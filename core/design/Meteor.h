@@ -54,6 +54,11 @@ inline constexpr int kMeteorMaxCount = 128; // (255 + 1) / 2: length 255
 /// text when its band edges cross or leave 0 to 0.5.
 std::variant<MeteorSpec, std::string> meteorSpec(const Data& data, bool flat);
 
+/// Appends constraint c and its band grid: (right - left) * 301 * 2 points
+/// after the left edge (truncated), starting after the previous band's last
+/// grid index; an empty count gives the single point at the left edge.
+void appendConstraint(MeteorSpec& spec, MeteorConstraint c);
+
 /// The linear program for m cosine coefficients.
 LinearProgram meteorProgram(const MeteorSpec& spec, int m);
 

@@ -371,6 +371,129 @@ TEST(Meteor, MinimumLengthEqualsHighsMinimumOnTheSameGrid) {
     }
 }
 
+/// The worst excess in dB of a level over the bands of a record, on 20,000
+/// points per band, edges included (positive: a limit is exceeded).
+template <class Level> double worstBandExcess(const Data& d, Level level) {
+    struct Band {
+        double lo, hi;
+        bool pass;
+    };
+    std::vector<Band> bands;
+    switch (d.filtertype) {
+    case 1:
+        bands = {{0.0, d.f_upper, true}, {d.f_upper + d.delta, 0.5, false}};
+        break;
+    case 2:
+        bands = {{0.0, d.f_lower - d.delta, false}, {d.f_lower, 0.5, true}};
+        break;
+    case 4:
+        bands = {{0.0, d.f_lower - d.delta, false},
+                 {d.f_lower, d.f_upper, true},
+                 {d.f_upper + d.delta, 0.5, false}};
+        break;
+    default:
+        bands = {{0.0, d.f_lower, true},
+                 {d.f_lower + d.delta, d.f_upper - d.delta, false},
+                 {d.f_upper, 0.5, true}};
+    }
+    double worst = -HUGE_VAL;
+    for (const Band& b : bands) {
+        for (int i = 0; i <= 20000; ++i) {
+            const double l = level(b.lo + (b.hi - b.lo) * i / 20000.0);
+            worst = std::max(worst, b.pass ? std::max(l - d.gain, d.gain - d.pass_ripple - l)
+                                           : l - (d.gain - d.stop_attn));
+        }
+    }
+    return worst;
+}
+
+/// The level in dB of taps h[0..n] at the normalized frequency f.
+double tapsLevel(const std::vector<double>& h, double f) {
+    std::complex<double> sum = 0.0;
+    for (std::size_t k = 0; k < h.size(); ++k) {
+        sum += h[k] * std::polar(1.0, -2.0 * std::numbers::pi * f * static_cast<double>(k));
+    }
+    return 20.0 * std::log10(std::abs(sum));
+}
+
+// Schemes whose order estimate falls short (fir_remez_orders.txt, from
+// scipy.signal.remez): the design raises its order, one step each, to the
+// least one from the estimate on that meets both bands between the grid
+// points, the order scipy's taps need; the order below it does not.
+TEST(Remez, RaisesItsOrderToTheLeastThatMeetsTheBands) {
+    const auto lines = tableLines("fir_remez_orders.txt");
+    ASSERT_EQ(lines.size(), 8u);
+    for (std::size_t at = 0; at < lines.size(); at += 2) {
+        SCOPED_TRACE(lines[at]);
+        std::istringstream head(lines[at]);
+        std::string word;
+        int type = 0, estimate = 0, least = 0;
+        double fl, fu, delta, gain, ripple, attn;
+        head >> word >> type >> fl >> fu >> delta >> gain >> ripple >> attn >> estimate >> least;
+        const Data data = record(type, fl, fu, delta, gain, ripple, attn);
+        const std::vector<double> scipy = numbers(lines[at + 1].substr(5));
+
+        Remez design;
+        RecordingSink sink;
+        DesignOutcome o;
+        for (int k = 0; k < 200 && !o.finished; ++k) {
+            o = design.step({data, sink});
+        }
+        ASSERT_TRUE(o.layout);
+        EXPECT_EQ(o.status, std::string("Design successful"));
+        EXPECT_EQ(o.layout->order, least);
+        ASSERT_EQ(sink.texts.size(), static_cast<std::size_t>(least - estimate + 1));
+        EXPECT_EQ(sink.texts.front(), firtext::trying(estimate));
+
+        const RemezBands bands = std::get<RemezBands>(Remez::bandsFor(data));
+        const std::vector<double> taps = remezTaps(bands, data, least);
+        ASSERT_EQ(taps.size(), scipy.size());
+        for (std::size_t k = 0; k < taps.size(); ++k) {
+            EXPECT_NEAR(taps[k], scipy[k], 1e-6);
+        }
+        EXPECT_LE(worstBandExcess(data, [&](double f) { return tapsLevel(taps, f); }), 1e-4);
+        const std::vector<double> shorter = remezTaps(bands, data, least - 1);
+        EXPECT_GT(worstBandExcess(data, [&](double f) { return tapsLevel(shorter, f); }), 1e-4);
+    }
+}
+
+// A narrow transition: the filter of the least length that meets the grid
+// leaves its stopband between the grid points. The design adds those
+// frequencies to its program and ends at a length whose filter meets the
+// bands between the grid points too, and with the points added the next
+// shorter length has no solution.
+TEST(Meteor, GridPointsAreAddedWhereTheBandsAreExceededBetweenThem) {
+    const Data data = record(1, 0.1, 0.2, 0.02, 0.0, 1.0, 50.0);
+    Meteor design(false);
+    const MeteorRun run = runMeteor(design, data);
+    ASSERT_TRUE(run.last.finished);
+    EXPECT_EQ(run.last.status, std::string("Design successful"));
+    ASSERT_TRUE(run.layout);
+    EXPECT_FALSE(design.addedConstraints().empty());
+    const int m = design.bisection().bestm;
+    auto level = [&](double f) {
+        return 20.0 * std::log10(std::abs(run.layout->best[0] *
+                                          amplitude(run.layout->coefficients, 2.0 * M_PI * f)));
+    };
+    EXPECT_LE(worstBandExcess(data, level), 1e-4);
+
+    // On its grid alone the program of this length has a solution that does not.
+    MeteorSpec spec = std::get<MeteorSpec>(meteorSpec(data, false));
+    const SimplexResult gridOnly = meteorSimplex(meteorProgram(spec, m));
+    ASSERT_EQ(gridOnly.status, SimplexStatus::Optimum);
+    std::vector<double> h(2 * m - 1);
+    h[m - 1] = gridOnly.solution[0];
+    for (int j = 1; j < m; ++j) {
+        h[m - 1 - j] = h[m - 1 + j] = 0.5 * gridOnly.solution[j];
+    }
+    EXPECT_GT(worstBandExcess(data, [&](double f) { return tapsLevel(h, f); }), 1e-3);
+
+    for (const MeteorConstraint& c : design.addedConstraints()) {
+        appendConstraint(spec, c);
+    }
+    EXPECT_NE(meteorSimplex(meteorProgram(spec, m - 1)).status, SimplexStatus::Optimum);
+}
+
 TEST(Meteor, FirstStepTriesSixtyFourCoefficientsAndNarrowsTheRightBound) {
     Meteor design(false);
     RecordingSink sink;

@@ -12,6 +12,11 @@ independent tools:
                             (scipy.optimize.linprog) on the same constraints
                             and grid as the design builds, and the distances
                             reached there and one coefficient below
+  fir_remez_orders.txt      for Parks-McClellan designs made from a tolerance
+                            scheme: the estimated order, the lowest order from
+                            there on whose scaled taps meet the bands on a
+                            dense grid, the worst band excess one order below
+                            and at that order, and its taps
 
 The linear program: variables c[0..m-1] (amplitude A(w) = sum c[j] cos(j w))
 and a distance d; upper limits A(w) + d <= U, lower limits A(w) - d >= L on
@@ -187,7 +192,115 @@ def write_lp():
         f.write("\n".join(lines) + "\n")
 
 
+# Parks-McClellan designs made from a tolerance scheme: the order is estimated
+# from the ripples and the transition width, then grown by one until the scaled
+# taps meet every band.
+REMEZ_ORDER_SPECS = [
+    # type, f_lower, f_upper, delta, gain, pass_ripple, stop_attn
+    (LP, 0.1, 0.2, 0.05, 0.0, 1.0, 40.0),
+    (HP, 0.3, 0.5, 0.04, 2.0, 1.0, 40.0),
+    (BP, 0.2, 0.3, 0.05, 0.0, 1.0, 40.0),
+    (BS, 0.2, 0.3, 0.04, -3.0, 1.0, 40.0),
+]
+BAND_POINTS = 20001
+# Levels are floored here so that the null an even number of taps puts at
+# 0.5 gives a finite (and large) passband excess instead of an infinite one.
+FLOOR_DB = -200.0
+
+
+def remez_scheme(ftype, fl, fu, d, gain, ripple, attn):
+    """Band edges, desired amplitudes, weights and the estimated order."""
+    dp = 0.5 * (1 - 10 ** (-0.05 * ripple))
+    ds = 10 ** (-0.05 * attn)
+    c = dp / ds
+    if ftype == LP:
+        bands, desired, weight = [0, fu, fu + d, 0.5], [1, 0], [1, c]
+    elif ftype == HP:
+        bands, desired, weight = [0, fl - d, fl, 0.5], [0, 1], [c, 1]
+    elif ftype == BP:
+        bands, desired, weight = [0, fl - d, fl, fu, fu + d, 0.5], [0, 1, 0], [c, 1, c]
+    else:
+        bands, desired, weight = [0, fl, fl + d, fu - d, fu, 0.5], [1, 0, 1], [1, c, 1]
+    estimate = (-10 * math.log10(dp * ds) - 13) / (14.6 * d)
+    # The estimate must not sit on a rounding tie.
+    assert abs(estimate - math.floor(estimate) - 0.5) > 1e-6
+    return bands, desired, weight, int(round(estimate))
+
+
+def remez_taps(order, bands, desired, weight, gain, ripple):
+    """Taps of order `order` scaled to the passband's centre level, or None
+    when scipy refuses the design (remez raises ValueError when it does not
+    converge): such an order counts as not meeting the bands."""
+    try:
+        h = signal.remez(order + 1, bands, desired, weight=weight, maxiter=40,
+                         grid_density=16, fs=1.0)
+    except ValueError:
+        return None
+    return h * 10 ** (0.05 * (gain - 0.5 * ripple))
+
+
+def worst_excess(h, bands, desired, gain, ripple, attn):
+    """Largest amount in dB by which the response leaves its band limits
+    (positive: a limit is exceeded), band edges included."""
+    worst = -math.inf
+    for i, want in enumerate(desired):
+        f = np.linspace(bands[2 * i], bands[2 * i + 1], BAND_POINTS)
+        # The taps as a polynomial in e^{-jw}, highest power first for polyval.
+        resp = np.polyval(h[::-1], np.exp(-2j * math.pi * f))
+        with np.errstate(divide="ignore"):
+            level = np.maximum(20 * np.log10(np.abs(resp)), FLOOR_DB)
+        if want == 1:
+            excess = np.maximum(level - gain, gain - ripple - level)
+        else:
+            excess = level - (gain - attn)
+        worst = max(worst, float(np.max(excess)))
+    return worst
+
+
+def write_remez_orders():
+    lines = []
+    for spec in REMEZ_ORDER_SPECS:
+        ftype, fl, fu, d, gain, ripple, attn = spec
+        bands, desired, weight, n0 = remez_scheme(*spec)
+        excess = {}
+        taps = {}
+        n = n0
+        while True:
+            h = remez_taps(n, bands, desired, weight, gain, ripple)
+            excess[n] = math.inf if h is None else worst_excess(h, bands, desired, gain, ripple, attn)
+            taps[n] = h
+            if excess[n] <= 1e-6:
+                break
+            n += 1
+            assert n <= 150, spec
+        # The estimate falls short, and no verdict hangs on rounding: every
+        # order below the minimum fails by more than 1e-3 dB, the minimum
+        # meets the bands with more than 1e-3 dB to spare.
+        assert n > n0, spec
+        assert excess[n] < -1e-3 and math.isfinite(excess[n - 1]), (spec, excess)
+        assert all(excess[k] > 1e-3 for k in range(n0, n)), (spec, excess)
+        lines.append("case %d %r %r %r %r %r %r %d %d %r %r" % (
+            (ftype,) + tuple(float(v) for v in spec[1:]) + (n0, n, excess[n - 1], excess[n])))
+        lines.append("taps " + " ".join(repr(float(v)) for v in taps[n]))
+    with open(os.path.join(HERE, "fir_remez_orders.txt"), "w") as f:
+        f.write(
+            "# Generated by make_fir_reference.py (scipy %s); do not edit.\n"
+            "# Parks-McClellan designs from a tolerance scheme (scipy.signal.remez,\n"
+            "# grid density 16, 40 iterations, taps scaled by 10^(0.05(gain - pass_ripple/2))).\n"
+            "# case type f_lower f_upper delta gain pass_ripple stop_attn N0 N_min\n"
+            "#      worst_excess_at_N_min_minus_1 worst_excess_at_N_min\n"
+            "# taps h[0] .. h[N_min]\n"
+            "# N0 is the estimated order, N_min the lowest order >= N0 whose taps meet\n"
+            "# the bands: passbands within [gain - pass_ripple, gain] dB, stopbands at\n"
+            "# most gain - stop_attn dB, edges included, checked on %d points per band,\n"
+            "# 1e-6 dB tolerance. Worst excess in dB: positive means a limit is exceeded.\n"
+            "# Levels are floored at %r dB, so an odd order's null at 0.5 in a passband\n"
+            "# gives a large finite excess.\n" % (__import__("scipy").__version__, BAND_POINTS, FLOOR_DB))
+        f.write("\n".join(lines) + "\n")
+
+
 if __name__ == "__main__":
     write_roots()
     write_remez()
     write_lp()
+    write_remez_orders()
