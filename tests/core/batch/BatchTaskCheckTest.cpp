@@ -234,4 +234,34 @@ TEST(BatchBetweenSamples, ExcessOfASampledOnlyDesignIsReportedAndNoSuccess) {
     EXPECT_NE(output.find("; checked between the samples: met\n"), std::string::npos) << output;
 }
 
+// The same task and seed by default: the search adds the frequencies where the
+// scheme is not met between the samples, saying so each time, and ends met
+// everywhere; the same seed gives the same run.
+TEST(BatchBetweenSamples, RefinementEndsMetEverywhereAndRepeatsForItsSeed) {
+    Scratch s;
+    std::string first, second;
+    ASSERT_EQ(batch("--seed 1 -o " + (s.dir / "a.out").string() + " " + kLowpass.string(),
+                    s.dir / "log", first),
+              0)
+        << first;
+    ASSERT_EQ(batch("--seed 1 -o " + (s.dir / "b.out").string() + " " + kLowpass.string(),
+                    s.dir / "log", second),
+              0)
+        << second;
+    const std::regex refining(
+        R"(Refining: (\d+) frequenc(y|ies) added, worst excess ([0-9.e+-]+) dB at ([0-9.e+-]+)\n)");
+    int lines = 0;
+    for (std::sregex_iterator it(first.begin(), first.end(), refining), end; it != end; ++it) {
+        ++lines;
+        EXPECT_GT(std::stoi((*it)[1]), 0);
+        EXPECT_GT(std::stod((*it)[3]), 1e-6);
+    }
+    EXPECT_GE(lines, 1) << first;
+    EXPECT_NE(first.find("Design successful: "), std::string::npos) << first;
+    EXPECT_NE(first.find("; checked between the samples: met\n"), std::string::npos) << first;
+    EXPECT_EQ(readAll(s.dir / "a.out"), readAll(s.dir / "b.out"));
+    const std::regex times(R"([0-9.]+ s, [0-9]+ evaluations/s)");
+    EXPECT_EQ(std::regex_replace(first, times, "T"), std::regex_replace(second, times, "T"));
+}
+
 } // namespace
