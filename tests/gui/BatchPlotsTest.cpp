@@ -12,6 +12,7 @@
 #include <numbers>
 
 #include "core/batch/BatchSupport.h"
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
 using namespace dovra::test;
@@ -87,7 +88,10 @@ class BatchPlotsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { quietOffscreen(); }
+    void initTestCase() {
+        quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void examples_data() {
         QTest::addColumn<QString>("example");

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
 #include "panel/StartupPanel.h"
@@ -26,7 +27,10 @@ class MessageLineTest : public QObject {
     std::ostringstream err_;
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     // A value replaced on loading, and one replaced without a console line:
     // both name their field.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 #include "plotbox/Plot.h"
 #include "screen/Constrain.h"
@@ -59,7 +60,10 @@ class PlotBoxTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void roundUp_data() {
         QTest::addColumn<double>("v");

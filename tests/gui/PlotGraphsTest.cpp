@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "DesignSession.h"
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 #include "panel/FixedFilterPanel.h"
 #include "panel/GroupDelayPanel.h"
@@ -99,7 +100,10 @@ class PlotGraphsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void prefilterResponses_data() {
         QTest::addColumn<int>("index");

@@ -20,6 +20,7 @@
 #include <sstream>
 #include <thread>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
 #include "panel/FilterRealizationPanel.h"
@@ -150,7 +151,10 @@ class SettingsPagesTest : public QObject {
     std::unique_ptr<Window> w_;
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void init() {
         w_ = std::make_unique<Window>();

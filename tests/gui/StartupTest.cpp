@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
 #include "data/ConfigFile.h"
@@ -69,7 +70,10 @@ class StartupTest : public QObject {
     std::ostringstream err_;
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void fieldsStartAsTheyShould() {
         DovraScreen s(out_, err_);

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 #include "panel/FixedFilterPanel.h"
 #include "panel/GroupDelayPanel.h"
@@ -247,6 +248,7 @@ class TablePagesTest : public QObject {
 
 void TablePagesTest::initTestCase() {
     dovra::test::quietOffscreen();
+    dovra::test::pinFonts();
 }
 
 void TablePagesTest::magnitudeRowsByClicking() {

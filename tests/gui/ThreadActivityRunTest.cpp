@@ -25,6 +25,7 @@
 #include <sstream>
 #include <vector>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
 
@@ -170,6 +171,7 @@ class ActivityRunTest : public QObject {
   private slots:
     void initTestCase() {
         dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
         QVERIFY(dir_.isValid());
     }
 

@@ -16,6 +16,7 @@
 
 #include "DesignSession.h"
 #include "de/T_DEOptimizer.h"
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
 #include "panel/ActivityPanel.h"
@@ -33,7 +34,10 @@ class ThreadPlotWindowsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void windowsDuringARun() {
         QTemporaryDir dir;

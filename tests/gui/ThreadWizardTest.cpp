@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <sstream>
 
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
 #include "de/T_DEOptimizer.h"
@@ -58,7 +59,10 @@ class WizardTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void startsIdleOnTheStartupPage() {
         std::ostringstream out;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "DesignSession.h"
+#include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 #include "plot/ZeroPolePlotGraph.h"
 
@@ -57,7 +58,10 @@ class ZeroPoleGraphTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { dovra::test::quietOffscreen(); }
+    void initTestCase() {
+        dovra::test::quietOffscreen();
+        dovra::test::pinFonts();
+    }
 
     void positions_data() {
         QTest::addColumn<Case>("c");
