@@ -542,6 +542,20 @@ void DesignSession::writeReport() {
         written = printOut_->printResult(reportInput());
     }
     if (written) {
+        // The views' message line ends with the run's verdict, not only the
+        // file's name (the console keeps the check line as it was printed).
+        std::string line;
+        bool excess = false;
+        {
+            std::lock_guard lock(stateMutex_);
+            line = betweenSamples_;
+            excess = betweenSamplesExcess_;
+        }
+        if (!line.empty()) {
+            console_.notice(getStatus() + "; " + line +
+                                "; results file written: " + getResultsFileName(),
+                            excess ? LineKind::Warning : LineKind::Info);
+        }
         return;
     }
     // The status says so, and the monitor shows it: the results are lost.

@@ -314,8 +314,14 @@ class ActivityRunTest : public QObject {
                                       QStringLiteral("State         :  Ready "),
                                       QStringLiteral("DOVRA Info    :  Design successful; ") +
                                           qs(s.session().betweenSamplesLine())};
-        QVERIFY(s.session().betweenSamplesLine().rfind("checked between the samples: ", 0) == 0);
+        QCOMPARE(qs(s.session().betweenSamplesLine()),
+                 QStringLiteral("checked between the samples: met"));
         QCOMPARE(m.paintedLines(), expected);
+        // The message line ends with the verdict and the file.
+        QTRY_COMPARE(s.messageLine()->text(),
+                     QStringLiteral("Design successful; checked between the samples: met; "
+                                    "results file written: ") +
+                         results);
         // Each line left blue text in its own band of the image, and nothing
         // was painted below the last one.
         const QImage image = m.image();
@@ -440,6 +446,12 @@ class ActivityRunTest : public QObject {
         expectControls(s, "Start", "Pause", false, true, "Ready");
         QCOMPARE(qs(s.getStatus()), QStringLiteral("Design successful"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(results), 30000);
+        // Its bands are met; the sloped transition row it does not follow is
+        // reported apart.
+        QVERIFY(s.session().betweenSamplesLine().rfind(
+                    "checked between the samples: bands met; transition 0.2 to 0.25 exceeded by "
+                    "up to ",
+                    0) == 0);
     }
 
     // A results file that cannot be written: the monitor's Info line and the
