@@ -16,13 +16,13 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "de/T_DEOptimizer.h"
 #include "panel/ActivityPanel.h"
 #include "panel/FilterRealizationPanel.h"
 #include "panel/FixedFilterPanel.h"
 #include "panel/GroupDelayPanel.h"
 #include "panel/MagnitudePanel.h"
 #include "panel/StartupPanel.h"
+#include "run/T_DEOptimizer.h"
 #include "screen/AboutScreen.h"
 #include "screen/DovraScreen.h"
 #include "screen/OffscreenMessages.h"
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     ok &= save(screen, dir, QStringLiteral("1-startup"));
     screen.session().startup().setResultsFileName(results.toStdString());
     // A fixed seed, so the pictures are the same on every run.
-    screen.session().optimizer().random().setMySeed(1);
+    screen.session().setSeed(1);
 
     clickBox(startup.aboutBox());
     if (dovra::gui::AboutScreen* about = startup.aboutScreen()) {

@@ -11,12 +11,11 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
-#include "de/RunStatus.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/DEProblem.h"
 #include "report/PrintOut.h"
+#include "run/RunStatus.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 #include "settings/RealizationSettings.h"
 #include "text/NumberText.h"
 
@@ -46,7 +45,7 @@ class BatchObserver : public SessionObserver {
                                        snap.status);
             }
             if (zplane_ && snap.generation >= options_.maxGenerations) {
-                session_.optimizer().makeNotReady();
+                session_.pause_DE();
                 std::lock_guard lock(mutex_);
                 generationLimit_ = true;
             }
@@ -148,20 +147,6 @@ void validateSettings(DesignSession& s) {
     s.getNP2();
 }
 
-/// The checks Start makes, without starting: an empty text when the task can run.
-std::string checkTask(DesignSession& s) {
-    if (std::string why = s.refusalBeforePreparation(); !why.empty()) {
-        return why;
-    }
-    if (s.getDesignMethod() == DesignMethod::ZPlane) {
-        if (auto e = DEProblem::checkCapacity(s.getNumDeg(), s.getDenomDeg(), s.getNZLinPair(),
-                                              s.getNZPAllpPair())) {
-            return *e;
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 std::string plotFolderProblem(const std::string& folder) {
@@ -234,7 +219,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     }
     if (options.dryRun) {
         session.console().out(summaryOf(session));
-        std::string problem = checkTask(session);
+        std::string problem = session.taskRefusal();
         if (!problem.empty()) {
             session.console().err("dovra-batch: the task cannot be run: " + problem);
             return kCannotRun;
@@ -243,11 +228,10 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
         return kSuccess;
     }
 
-    T_DEOptimizer& opt = session.optimizer();
     if (options.seed != 0) {
-        opt.random().setMySeed(options.seed);
+        session.setSeed(options.seed);
     }
-    opt.setPassSleep(std::chrono::milliseconds(0));
+    session.setPassSleep(std::chrono::milliseconds(0));
     const bool zplane = session.getDesignMethod() == DesignMethod::ZPlane;
     BatchObserver observer(session, options, zplane);
     session.addObserver(&observer);
@@ -273,8 +257,8 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
                              std::chrono::duration<double>(hasDeadline ? *options.timeLimit : 0.0));
     bool timedOut = observer.wait(deadline, hasDeadline);
     // Let the design thread finish its pass before reading the outcome.
-    opt.makeNotReady();
-    opt.waitForIdle();
+    session.pause_DE();
+    session.waitForIdle();
     std::string limitStatus;
     if (!observer.isDone()) {
         limitStatus = timedOut ? kLimitTime : kLimitGenerations;

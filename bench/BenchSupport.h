@@ -7,17 +7,18 @@
 #include <sstream>
 #include <string>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
-#include "de/T_DEOptimizer.h"
-#include "problem/DEProblem.h"
+#include "problem/IIR.h"
+#include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 
 namespace dovra::bench {
 
-/// A session with its console lines discarded.
+/// A session with its console lines discarded, and a filter problem of its own.
 struct QuietSession {
     std::ostringstream out, err;
     DesignSession session{out, err};
+    IIR problem;
 };
 
 inline std::string examplePath(const std::string& name) {
@@ -29,12 +30,11 @@ inline bool loadExample(DesignSession& s, const std::string& name) {
     return openDatabase(s, examplePath(name));
 }
 
-/// The problem preparation of Start: tables copied, prefilter loaded, layout
-/// computed, grid sampled.
-inline DEProblem& prepare(DesignSession& s) {
-    DEProblem& p = *s.optimizer().currentProblem();
-    prepareProblem(p, s.runInput(), s.console());
-    return p;
+/// The problem preparation of Start on the session's task: tables copied,
+/// prefilter loaded, layout computed, grid sampled.
+inline IIR& prepare(QuietSession& q) {
+    prepareProblem(q.problem, q.session.runInput(), q.session.console());
+    return q.problem;
 }
 
 } // namespace dovra::bench

@@ -16,8 +16,8 @@
 
 #include "BenchSupport.h"
 #include "core/problem/LiteralCost.h"
-#include "de/DERandom.h"
 #include "problem/IIR.h"
+#include "search/DERandom.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ std::unique_ptr<Prepared> prepareCase(const Case& c) {
         s.setNumDeg(c.degree);
         s.setDenomDeg(c.degree);
     }
-    pr->problem = dynamic_cast<IIR*>(&bench::prepare(s));
+    pr->problem = &bench::prepare(pr->q);
     pr->scheme = literal::readScheme(s);
     pr->vectors = drawVectors(*pr->problem, s, 64);
     return pr;
@@ -74,7 +74,6 @@ std::unique_ptr<Prepared> prepareCase(const Case& c) {
 
 void runFast(benchmark::State& state, const Case& c) {
     auto pr = prepareCase(c);
-    DESearch& opt = pr->q.session.optimizer().search();
     std::size_t i = 0;
     // Differences of the fast form and of the double reference form to the
     // reference sums formed in long double.
@@ -84,7 +83,7 @@ void runFast(benchmark::State& state, const Case& c) {
         return a == b ? 0.0 : std::fabs(a - b) / scale;
     };
     for (const auto& x : pr->vectors) {
-        CostVector fast = pr->problem->evaluate(opt, x, pr->problem->getLength());
+        CostVector fast = pr->problem->evaluate(x, pr->problem->getLength());
         CostVector ref = literal::evaluate(*pr->problem, pr->scheme, x, 0).cost;
         CostVector precise = literal::evaluate<long double>(*pr->problem, pr->scheme, x, 0).cost;
         for (std::size_t k = 0; k < 3; ++k) {
@@ -94,7 +93,7 @@ void runFast(benchmark::State& state, const Case& c) {
     }
     for (auto _ : state) {
         const auto& x = pr->vectors[i++ % pr->vectors.size()];
-        benchmark::DoNotOptimize(pr->problem->evaluate(opt, x, pr->problem->getLength()));
+        benchmark::DoNotOptimize(pr->problem->evaluate(x, pr->problem->getLength()));
     }
     state.counters["rel_diff"] = maxRel;
     state.counters["literal_err"] = literalErr;

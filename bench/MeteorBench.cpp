@@ -41,7 +41,7 @@ Data lowpassRecord() {
         std::cerr << "cannot load examples/lowpass.cfg\n";
         std::exit(1);
     }
-    DEProblem& p = prepare(q.session);
+    DEProblem& p = prepare(q);
     p.load_fixed_filter(q.session.runInput(), q.session.console(), 1);
     p.parseToleranceScheme();
     return p.data();

@@ -19,8 +19,8 @@
 #include <unistd.h>
 
 #include "BatchRunner.h"
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 #include "settings/RunSettings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

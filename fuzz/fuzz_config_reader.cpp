@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 
 namespace {
 

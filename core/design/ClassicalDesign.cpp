@@ -1,8 +1,8 @@
 #include "design/ClassicalDesign.h"
 
-#include "de/RunStatus.h"
 #include "design/Butterworth.h"
 #include "design/Chebyshev.h"
+#include "design/DesignStatus.h"
 #include "design/Elliptic.h"
 
 namespace dovra {

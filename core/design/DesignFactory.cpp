@@ -7,11 +7,12 @@
 
 namespace dovra {
 
-std::unique_ptr<FilterDesign> makeDesign(DesignMethod method) {
+std::unique_ptr<FilterDesign> makeDesign(DesignMethod method, DEProblem& problem,
+                                         DESearch& search) {
     // To add a design: include its header and return it from its entry.
     switch (method) {
     case DesignMethod::ZPlane:
-        return std::make_unique<ZPlaneDesign>();
+        return std::make_unique<ZPlaneDesign>(problem, search);
     case DesignMethod::Butterworth:
     case DesignMethod::Chebyshev1:
     case DesignMethod::Chebyshev2:

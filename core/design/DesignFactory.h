@@ -9,7 +9,11 @@
 
 namespace dovra {
 
-/// A new design for the method, or nothing when there is none.
-std::unique_ptr<FilterDesign> makeDesign(DesignMethod method);
+class DEProblem;
+class DESearch;
+
+/// A new design for the method, or nothing when there is none. The Z-plane
+/// design searches the given problem with the given search.
+std::unique_ptr<FilterDesign> makeDesign(DesignMethod method, DEProblem& problem, DESearch& search);
 
 } // namespace dovra

@@ -14,38 +14,9 @@
 
 #include "problem/Data.h"
 #include "problem/Types.h"
+#include "settings/DesignMethod.h"
 
 namespace dovra {
-
-class DEProblem;
-class DESearch;
-
-/// The design method index of the realization page and the configuration file
-/// (which keeps writing the integers).
-enum class DesignMethod : int {
-    ZPlane = 0,
-    Butterworth = 1,
-    Chebyshev1 = 2,
-    Chebyshev2 = 3,
-    Elliptic = 4,
-    LinearPhaseFir = 5,     // constraint-based, minimum length
-    LinearPhaseFirFlat = 6, // the same with flatness constraints on the passbands
-    RemezFir = 7,
-};
-
-/// The method of a design method index; an index outside the list reads as
-/// the Z-plane design, as the realization page selects it.
-inline DesignMethod designMethodOf(int index) {
-    return index >= 0 && index <= static_cast<int>(DesignMethod::RemezFir)
-               ? static_cast<DesignMethod>(index)
-               : DesignMethod::ZPlane;
-}
-
-/// The methods whose numerator is an impulse response (no poles).
-inline bool isFirMethod(DesignMethod m) {
-    return m == DesignMethod::LinearPhaseFir || m == DesignMethod::LinearPhaseFirFlat ||
-           m == DesignMethod::RemezFir;
-}
 
 /// Where a design step shows its progress ("Trying filterorder ...").
 class StatusSink {
@@ -59,16 +30,10 @@ class StatusSink {
 
 /// What a design step works on.
 struct DesignContext {
-    DesignContext(const Data& record, StatusSink& sink, DEProblem* runProblem = nullptr,
-                  DESearch* runSearch = nullptr)
-        : data(record), status(sink), problem(runProblem), search(runSearch) {}
+    DesignContext(const Data& record, StatusSink& sink) : data(record), status(sink) {}
     /// The design input record (read by the classical and FIR designs).
     const Data& data;
     StatusSink& status;
-    /// The run's filter problem and the search over its parameter vector,
-    /// given by the run control; a design stepped on its own has neither.
-    DEProblem* problem;
-    DESearch* search;
 };
 
 /// A designed filter in the layout of the parameter vector: the gain and the

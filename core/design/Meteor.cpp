@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "de/RunStatus.h"
 #include "design/Bands.h"
+#include "design/DesignStatus.h"
 #include "design/FirLayout.h"
 #include "text/Console.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "de/RunStatus.h"
+#include "design/DesignStatus.h"
 #include "design/FirLayout.h"
 #include "text/Console.h"
 #include "text/NumberText.h"

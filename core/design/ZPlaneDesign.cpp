@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "de/DESearch.h"
-#include "de/RunStatus.h"
+#include "design/DesignStatus.h"
 #include "problem/DEProblem.h"
+#include "search/DESearch.h"
 
 namespace dovra {
 namespace {
@@ -40,13 +40,8 @@ std::string refiningText(const DEProblem::Refinement& r) {
 
 DesignOutcome ZPlaneDesign::step(const DesignContext& context) {
     DesignOutcome outcome;
-    if (context.problem == nullptr || context.search == nullptr) {
-        outcome.finished = true;
-        outcome.status = status::kNoProblem;
-        return outcome;
-    }
-    DEProblem& problem = *context.problem;
-    DESearch& search = *context.search;
+    DEProblem& problem = problem_;
+    DESearch& search = search_;
     const double minimum = search.optimize(problem);
     // The views see the slice's figures before the cost is judged; a view may
     // end the run there (dovra-batch's generation limit).

@@ -15,14 +15,22 @@
 
 namespace dovra {
 
+class DEProblem;
+class DESearch;
+
 class ZPlaneDesign : public FilterDesign {
   public:
+    /// The search over the problem's parameter vector; both belong to the
+    /// run control and outlive the design.
+    ZPlaneDesign(DEProblem& problem, DESearch& search) : problem_(problem), search_(search) {}
     DesignMethod method() const override { return DesignMethod::ZPlane; }
     bool isSearch() const override { return true; }
     void reset() override { unrefinable_.reset(); }
     DesignOutcome step(const DesignContext& context) override;
 
   private:
+    DEProblem& problem_;
+    DESearch& search_;
     /// A best vector whose excess between the samples no added sample could
     /// take up (every frequency known, or no room left): it is not checked
     /// again while it stays the best.

@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "design/FilterDesign.h"
 #include "problem/Data.h"
 #include "problem/ExcessScan.h"
 #include "problem/FilterResponse.h"
@@ -25,11 +24,11 @@
 #include "problem/RunInput.h"
 #include "problem/ToleranceScheme.h"
 #include "problem/Types.h"
+#include "problem/UniformSource.h"
+#include "settings/DesignMethod.h"
 #include "text/Console.h"
 
 namespace dovra {
-
-class DESearch;
 
 class DEProblem {
   public:
@@ -43,10 +42,13 @@ class DEProblem {
     virtual int getPhase() const = 0;
     virtual void setPhase(int phase) = 0;
     /// The trial vector with its radii brought back inside the restrictions,
-    /// written into out (n entries; entries beyond the dimension are 0).
-    virtual void boundsCheck(DESearch& search, std::span<const double> reference,
+    /// written into out (n entries; entries beyond the dimension are 0); the
+    /// corrections draw from random.
+    virtual void boundsCheck(UniformSource& random, std::span<const double> reference,
                              std::span<const double> trial, int n, std::span<double> out) = 0;
-    virtual CostVector evaluate(DESearch& search, std::span<const double> x, int n) = 0;
+    /// The cost vector of x (its first n entries are the ones the search
+    /// works on).
+    virtual CostVector evaluate(std::span<const double> x, int n) = 0;
     /// Magnitude of the filter of parameter vector x at w, with the problem's
     /// quantization and structure (no prefilter).
     virtual double amag(std::span<const double> x, double w) const = 0;

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "design/FilterDesign.h"
 #include "problem/Response.h"
 #include "problem/Types.h"
+#include "settings/DesignMethod.h"
 
 namespace dovra {
 

@@ -15,9 +15,9 @@ class IIR : public DEProblem {
     bool completed() override;
     int getPhase() const override { return phase_; }
     void setPhase(int phase) override { phase_ = phase; }
-    void boundsCheck(DESearch& search, std::span<const double> reference,
+    void boundsCheck(UniformSource& random, std::span<const double> reference,
                      std::span<const double> trial, int n, std::span<double> out) override;
-    CostVector evaluate(DESearch& search, std::span<const double> x, int n) override;
+    CostVector evaluate(std::span<const double> x, int n) override;
 
     double amag(std::span<const double> x, double w) const override;
     double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,

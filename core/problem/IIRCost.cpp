@@ -2,8 +2,6 @@
 #include <cmath>
 #include <type_traits>
 
-#include "de/DERandom.h"
-#include "de/DESearch.h"
 #include "problem/IIR.h"
 
 namespace dovra {
@@ -152,7 +150,7 @@ bool IIR::completed() {
     return true;
 }
 
-void IIR::boundsCheck(DESearch& search, std::span<const double> reference,
+void IIR::boundsCheck(UniformSource& random, std::span<const double> reference,
                       std::span<const double> trial, int n, std::span<double> out) {
     const auto size = static_cast<std::size_t>(std::max(n, 0));
     const std::size_t outSize = std::min(size, out.size());
@@ -162,7 +160,6 @@ void IIR::boundsCheck(DESearch& search, std::span<const double> reference,
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(used),
               out.begin() + static_cast<std::ptrdiff_t>(outSize), 0.0);
 
-    DERandom& random = search.random();
     auto inRange = [&](int i) {
         return i >= 0 && static_cast<std::size_t>(i) < used &&
                static_cast<std::size_t>(i) < reference.size();
@@ -216,7 +213,7 @@ void IIR::boundsCheck(DESearch& search, std::span<const double> reference,
     }
 }
 
-CostVector IIR::evaluate(DESearch&, std::span<const double> x, int) {
+CostVector IIR::evaluate(std::span<const double> x, int) {
     if (!gridReady_) {
         sampleScheme();
     }

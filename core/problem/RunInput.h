@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "design/FilterDesign.h"
 #include "problem/Types.h"
+#include "settings/DesignMethod.h"
 
 namespace dovra {
 

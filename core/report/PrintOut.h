@@ -13,9 +13,9 @@
 #include <span>
 #include <string>
 
-#include "de/ProgressSnapshot.h"
 #include "problem/RunInput.h"
 #include "problem/Types.h"
+#include "run/ProgressSnapshot.h"
 #include "text/Console.h"
 
 namespace dovra {

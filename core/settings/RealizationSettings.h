@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "settings/DesignMethod.h"
 #include "settings/FieldModel.h"
 
 namespace dovra {
 
 class RealizationSettings : public FieldModel {
-public:
+  public:
     enum Field {
         NumDegField,
         DenomDegField,
@@ -31,7 +32,6 @@ public:
     static constexpr int kMaxPairsOrPoles = 100;
     static constexpr double kMaxZeroRadius = 99.0;
     static constexpr double kMaxPoleRadius = 1.0;
-    static constexpr int kDesignMethodCount = 8; // 0..6 in the choice, 7 by file only
 
     /// Design-method texts, padded to 27 characters (index 0 .. 6).
     static const std::array<std::string, 7>& designMethodItems();
@@ -91,7 +91,7 @@ public:
     /// Whether the structure choice is shown (hidden for the linear-phase FIR designs).
     bool structureVisible() const;
 
-private:
+  private:
     int validateInt(Field field, int max, bool warnRange);
     double validateDouble(Field field);
     void adaptPanelLayout(int index, Changes& changes);

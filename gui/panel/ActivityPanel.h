@@ -9,8 +9,8 @@
 #include <array>
 #include <string>
 
-#include "de/ProgressSnapshot.h"
 #include "panel/MyPanel.h"
+#include "run/ProgressSnapshot.h"
 #include "screen/PlotScreens.h"
 
 class QCheckBox;

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "de/ProgressSnapshot.h"
+#include "run/ProgressSnapshot.h"
 
 namespace dovra::gui {
 

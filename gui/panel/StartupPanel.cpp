@@ -7,9 +7,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "data/ConfigFile.h"
 #include "screen/AboutScreen.h"
 #include "screen/DovraScreen.h"
+#include "session/ConfigFile.h"
 
 namespace dovra::gui {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "DesignSession.h"
+#include "session/DesignSession.h"
 
 namespace dovra::gui {
 

@@ -1,6 +1,6 @@
 #include "plot/PlotGraph.h"
 
-#include "DesignSession.h"
+#include "session/DesignSession.h"
 
 namespace dovra::gui {
 

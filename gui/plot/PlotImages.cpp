@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QSaveFile>
 
-#include "DesignSession.h"
 #include "plot/AnimatedGraphs.h"
 #include "plot/SnapshotFrame.h"
 #include "plot/ZeroPolePlotGraph.h"
+#include "session/DesignSession.h"
 
 namespace dovra::gui {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "DesignSession.h"
 #include "plot/SnapshotFrame.h"
+#include "session/DesignSession.h"
 
 namespace dovra::gui {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "DesignSession.h"
 #include "problem/FilterResponse.h"
+#include "session/DesignSession.h"
 
 namespace dovra::gui {
 

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <string>
 
-#include "DesignSession.h"
 #include "screen/Screen.h"
+#include "session/DesignSession.h"
 
 class QLabel;
 class QPushButton;

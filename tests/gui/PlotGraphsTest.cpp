@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "DesignSession.h"
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 #include "panel/FixedFilterPanel.h"
@@ -23,6 +22,7 @@
 #include "plot/ToleranceGraphs.h"
 #include "screen/DovraScreen.h"
 #include "screen/PlotScreens.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 using namespace dovra::gui;

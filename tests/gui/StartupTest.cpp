@@ -14,10 +14,10 @@
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
-#include "data/ConfigFile.h"
 #include "panel/StartupPanel.h"
 #include "screen/AboutScreen.h"
 #include "screen/DovraScreen.h"
+#include "session/ConfigFile.h"
 
 using dovra::gui::DovraScreen;
 using dovra::gui::StartupPanel;

@@ -29,10 +29,10 @@
 #include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
 
-#include "de/T_DEOptimizer.h"
 #include "panel/ActivityPanel.h"
 #include "panel/MonitorPanel.h"
 #include "panel/StartupPanel.h"
+#include "run/T_DEOptimizer.h"
 #include "screen/DovraScreen.h"
 
 using dovra::gui::ActivityPanel;

@@ -14,8 +14,6 @@
 #include <sstream>
 #include <vector>
 
-#include "DesignSession.h"
-#include "de/T_DEOptimizer.h"
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
@@ -24,7 +22,9 @@
 #include "plot/AnimatedGraphs.h"
 #include "plot/SnapshotFrame.h"
 #include "plot/ZeroPolePlotGraph.h"
+#include "run/T_DEOptimizer.h"
 #include "screen/DovraScreen.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 using namespace dovra::gui;

@@ -12,10 +12,10 @@
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
-#include "de/T_DEOptimizer.h"
 #include "panel/ActivityPanel.h"
 #include "panel/FilterRealizationPanel.h"
 #include "panel/StartupPanel.h"
+#include "run/T_DEOptimizer.h"
 #include "screen/DovraScreen.h"
 
 using dovra::gui::DovraScreen;

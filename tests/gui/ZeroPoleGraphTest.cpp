@@ -6,10 +6,10 @@
 #include <cmath>
 #include <sstream>
 
-#include "DesignSession.h"
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 #include "plot/ZeroPolePlotGraph.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 using namespace dovra::gui;

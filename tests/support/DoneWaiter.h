@@ -6,7 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "DesignSession.h"
+#include "session/DesignSession.h"
 
 namespace dovra::testing {
 

@@ -16,11 +16,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
-#include "de/T_DEOptimizer.h"
 #include "design/Meteor.h"
 #include "problem/DEProblem.h"
+#include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 
 namespace {
 

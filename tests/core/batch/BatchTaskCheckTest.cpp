@@ -19,8 +19,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/de/ScriptedProblem.h"
-#include "de/DESearch.h"
+#include "core/problem/ScriptedProblem.h"
 #include "design/DesignFactory.h"
 #include "design/ZPlaneDesign.h"
+#include "search/DESearch.h"
 
 using namespace dovra;
 using dovra::test::ScriptedProblem;
@@ -53,14 +53,14 @@ TEST(ZPlaneDesign, OneSlicePerStepShownBeforeItIsJudged) {
         return best <= 1e-6;
     };
     ProgressLog log(search, judged);
-    auto design = makeDesign(DesignMethod::ZPlane);
+    auto design = makeDesign(DesignMethod::ZPlane, problem, search);
     ASSERT_TRUE(design);
     EXPECT_TRUE(design->isSearch());
 
     DesignOutcome o;
     int steps = 0;
     while (!o.finished && steps < 5000) {
-        o = design->step({problem.data(), log, &problem, &search});
+        o = design->step({problem.data(), log});
         ++steps;
         ASSERT_EQ(static_cast<int>(log.seen.size()), steps);
         // Shown first, judged after: the completion of this slice is not yet asked.
@@ -75,19 +75,6 @@ TEST(ZPlaneDesign, OneSlicePerStepShownBeforeItIsJudged) {
     EXPECT_LE(search.minimum(), 1e-6);
     EXPECT_GT(search.generation(), 0);
     EXPECT_TRUE(log.statuses.empty());
-}
-
-TEST(ZPlaneDesign, WithoutAProblemTheRunEnds) {
-    std::ostringstream out, err;
-    Console console(out, err);
-    DESearch search(console);
-    const int judged = 0;
-    ProgressLog log(search, judged);
-    Data none;
-    const DesignOutcome o = ZPlaneDesign().step({none, log});
-    EXPECT_TRUE(o.finished);
-    EXPECT_EQ(o.status, "No filter problem available for this design");
-    EXPECT_TRUE(log.seen.empty());
 }
 
 } // namespace

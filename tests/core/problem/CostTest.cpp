@@ -11,9 +11,9 @@
 
 #include "LiteralCost.h"
 #include "SchemeBuilder.h"
-#include "de/DERandom.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/IIR.h"
+#include "run/T_DEOptimizer.h"
+#include "search/DERandom.h"
 
 namespace dovra {
 namespace {
@@ -39,7 +39,7 @@ struct Task : SessionFixture {
     }
     CostVector cost(std::vector<double> x) {
         x.resize(kVectorCapacity, 0.0);
-        return problem.evaluate(session.optimizer().search(), x, problem.getLength());
+        return problem.evaluate(x, problem.getLength());
     }
 };
 
@@ -261,7 +261,7 @@ TEST_P(EmptyPoleBlock, IsSkipped) {
     std::vector<double> trial = c.x;
     trial.resize(kVectorCapacity, 0.0);
     std::vector<double> out(kVectorCapacity, -7.0);
-    run.problem.boundsCheck(run.session.optimizer().search(), trial, trial, kVectorCapacity, out);
+    run.problem.boundsCheck(run.session.optimizer().random(), trial, trial, kVectorCapacity, out);
     EXPECT_EQ(out, trial);
 }
 
@@ -289,7 +289,7 @@ struct Bounds : Task {
     void check(std::vector<double> reference, std::vector<double> trial) {
         reference.resize(kVectorCapacity, 0.0);
         trial.resize(kVectorCapacity, 0.0);
-        problem.boundsCheck(session.optimizer().search(), reference, trial, kVectorCapacity, out);
+        problem.boundsCheck(session.optimizer().random(), reference, trial, kVectorCapacity, out);
     }
     double toward(double ref, double bound) { return ref + draws.nextDouble() * (bound - ref); }
 };

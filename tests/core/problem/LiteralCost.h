@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "DesignSession.h"
 #include "problem/IIR.h"
+#include "session/DesignSession.h"
 
 namespace dovra::literal {
 

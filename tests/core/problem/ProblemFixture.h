@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
-#include "DesignSession.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/IIR.h"
+#include "run/T_DEOptimizer.h"
+#include "session/DesignSession.h"
 
 namespace dovra::testing {
 

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "DesignSession.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/IIR.h"
+#include "run/T_DEOptimizer.h"
+#include "session/DesignSession.h"
 #include "text/NumberText.h"
 
 namespace dovra::testing {

@@ -10,10 +10,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DesignSession.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/DEProblem.h"
 #include "report/PrintOut.h"
+#include "run/T_DEOptimizer.h"
+#include "session/DesignSession.h"
 #include "text/NumberText.h"
 
 using namespace dovra;

@@ -7,6 +7,7 @@
 // and the report writer gets what it prints as a ReportInput. The window and
 // the batch runner are its views, told of progress through SessionObserver.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <iostream>
@@ -16,14 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "WizardState.h"
+#include "check/StartCheck.h"
 #include "data/Tables.h"
-#include "de/ProgressSnapshot.h"
-#include "de/RunHost.h"
 #include "design/FilterDesign.h"
 #include "problem/RunInput.h"
 #include "problem/Types.h"
 #include "report/PrintOut.h"
+#include "run/ProgressSnapshot.h"
+#include "run/RunHost.h"
+#include "session/WizardState.h"
 #include "settings/RealizationSettings.h"
 #include "settings/RunSettings.h"
 #include "text/Console.h"
@@ -141,7 +143,9 @@ class DesignSession : public RunHost {
     /// A description of the first table entry that is not a number (Omega and
     /// Limit of the four constraint tables, Coeff of the two prefilter tables);
     /// an empty text when every entry reads as a number.
-    std::string firstUnreadableEntry() const;
+    std::string firstUnreadableEntry();
+    /// The task as the Start check reads it (tables as texts, design method).
+    StartValues startValues();
 
     // --- what a run and a report are handed -------------------------------------------
     /// The tables, the realization, the settings and the run figures, read in
@@ -157,6 +161,10 @@ class DesignSession : public RunHost {
     /// prepared (an entry that is not a number, a table over its capacity, a
     /// scheme that cannot be run, no problem); empty when it can.
     std::string refusalBeforePreparation();
+    /// The same and, for the Z-plane design, whether its realization fits the
+    /// capacities: every check Start makes, without starting (dovra-batch's
+    /// dry run).
+    std::string taskRefusal();
     /// What the results file is written from: its name, the snapshot of the
     /// moment and the prefilter tables.
     ReportInput reportInput();
@@ -185,6 +193,13 @@ class DesignSession : public RunHost {
     /// start_Design. Returns what start_Design returns.
     bool startRun(const std::function<void()>& enterRunning = {});
     void pause_DE();
+    /// Seeds the search's random source (0: from the clock).
+    void setSeed(std::int64_t seed);
+    /// The design thread's pause between two passes (a batch run sets 0).
+    void setPassSleep(std::chrono::milliseconds sleep);
+    /// Waits until the run rests: the current pass finished and the ready
+    /// flag off (at once without a design thread).
+    void waitForIdle();
     void resume_DE();
     /// Ready flag off, then the results file is written at once from the
     /// figures of the moment.

@@ -4,10 +4,10 @@
 #include <sstream>
 #include <string>
 
-#include "DesignSession.h"
-#include "core/de/ScriptedProblem.h"
-#include "data/ConfigFile.h"
-#include "de/T_DEOptimizer.h"
+#include "core/problem/ScriptedProblem.h"
+#include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 #include "support/AllocationCounter.h"
 #include "support/ExampleName.h"
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "de/DERandom.h"
+#include "search/DERandom.h"
 
 using dovra::DERandom;
 

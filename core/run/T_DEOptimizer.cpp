@@ -1,4 +1,4 @@
-#include "de/T_DEOptimizer.h"
+#include "run/T_DEOptimizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <functional>
 #include <map>
 
-#include "de/RunStatus.h"
 #include "design/DesignFactory.h"
 #include "problem/IIR.h"
+#include "run/RunStatus.h"
 #include "text/NumberText.h"
 
 namespace dovra {
@@ -295,7 +295,7 @@ bool T_DEOptimizer::optStart(const RunInput& in) {
         return host_.refuseRun(*error);
     }
 
-    design_ = makeDesign_(input_.settings.method);
+    design_ = makeDesign_(input_.settings.method, *p, search_);
     if (design_) {
         design_->reset();
     }
@@ -410,7 +410,7 @@ void T_DEOptimizer::start_FilterDesign() {
     }
     HostStatus status(host_, [this, p] { publishFigures(p); });
     const bool endsNow = searching();
-    applyOutcome(*p, design_->step({p->data(), status, p, &search_}));
+    applyOutcome(*p, design_->step({p->data(), status}));
     if (endsNow && designFinished_) {
         endRun();
     }

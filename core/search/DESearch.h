@@ -12,8 +12,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "de/DERandom.h"
 #include "problem/Types.h"
+#include "search/DERandom.h"
 #include "text/Console.h"
 
 namespace dovra {

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 namespace fs = std::filesystem;

@@ -14,9 +14,9 @@
 #include <sstream>
 #include <string>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
-#include "de/T_DEOptimizer.h"
+#include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 using namespace std::chrono_literals;
@@ -101,7 +101,7 @@ class ThreadDesignOutcome : public ::testing::Test {
         session.setResultsFileName(results.string());
         session.setDesignIdentifierIdx(static_cast<int>(DesignMethod::Butterworth));
         session.optimizer().setPassSleep(0ms);
-        session.optimizer().setDesignMaker([this, script](DesignMethod m) {
+        session.optimizer().setDesignMaker([this, script](DesignMethod m, DEProblem&, DESearch&) {
             EXPECT_EQ(m, DesignMethod::Butterworth);
             auto d = std::make_unique<ScriptedDesign>(script);
             design = d.get();

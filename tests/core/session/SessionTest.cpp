@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "DesignSession.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 

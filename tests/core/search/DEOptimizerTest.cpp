@@ -6,9 +6,9 @@
 #include <sstream>
 #include <vector>
 
-#include "DesignSession.h"
-#include "core/de/ScriptedProblem.h"
-#include "de/T_DEOptimizer.h"
+#include "core/problem/ScriptedProblem.h"
+#include "run/T_DEOptimizer.h"
+#include "session/DesignSession.h"
 #include "text/NumberText.h"
 
 using namespace dovra;

@@ -1,4 +1,4 @@
-#include "de/DESearch.h"
+#include "search/DESearch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,7 +130,7 @@ void DESearch::initialPopulation(DEProblem& problem) {
             trial_[static_cast<std::size_t>(j)] = x;
         }
         std::copy_n(trial_.begin(), D_, row(parentBase_ + i));
-        CostVector c = problem.evaluate(*this, trial_, D_);
+        CostVector c = problem.evaluate(trial_, D_);
         ++evaluation_;
         costs_[static_cast<std::size_t>(i)] = c;
         if (i == 0 || improves(c[2], minimum_)) {
@@ -175,8 +175,8 @@ void DESearch::generationStep(DEProblem& problem) {
                 trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
             }
         }
-        problem.boundsCheck(*this, previousBest_, trial_, vector_capacity, checked_);
-        CostVector c = problem.evaluate(*this, checked_, D_);
+        problem.boundsCheck(random_, previousBest_, trial_, vector_capacity, checked_);
+        CostVector c = problem.evaluate(checked_, D_);
         ++evaluation_;
         double* offspring = row(offspringBase_ + i);
         CostVector& own = costs_[static_cast<std::size_t>(i)];
@@ -208,9 +208,9 @@ void DESearch::phaseSwitch(DEProblem& problem) {
     const auto D = static_cast<std::size_t>(D_);
     for (int k = 0; k < NP_; ++k) {
         std::copy_n(row(parentBase_ + k), D, scratch_.begin());
-        costs_[static_cast<std::size_t>(k)] = problem.evaluate(*this, scratch_, D_);
+        costs_[static_cast<std::size_t>(k)] = problem.evaluate(scratch_, D_);
     }
-    minimum_ = problem.evaluate(*this, best_, D_)[2];
+    minimum_ = problem.evaluate(best_, D_)[2];
 
     // The grown members go after the parent half's rows; each half holds the
     // largest population of the run, so parents and offspring never overlap.
@@ -225,9 +225,9 @@ void DESearch::phaseSwitch(DEProblem& problem) {
             double F = 0.85 + 0.1 * random_.nextDouble() - 0.0005 * NP_;
             trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
         }
-        problem.boundsCheck(*this, previousBest_, trial_, vector_capacity, checked_);
+        problem.boundsCheck(random_, previousBest_, trial_, vector_capacity, checked_);
         std::copy_n(checked_.begin(), D, row(parentBase_ + NP_));
-        CostVector c = problem.evaluate(*this, checked_, D_);
+        CostVector c = problem.evaluate(checked_, D_);
         costs_[static_cast<std::size_t>(NP_)] = c;
         if (improves(c[2], minimum_)) {
             minimum_ = c[2];
@@ -245,13 +245,13 @@ void DESearch::rescore(DEProblem& problem) {
         return;
     }
     const auto D = static_cast<std::size_t>(D_);
-    CostVector best = problem.evaluate(*this, best_, D_);
+    CostVector best = problem.evaluate(best_, D_);
     minimum_ = best[2];
     offsetAtBest_ = problem.getOffset();
     for (int k = 0; k < NP_; ++k) {
         std::copy_n(row(parentBase_ + k), D, scratch_.begin());
         CostVector& c = costs_[static_cast<std::size_t>(k)];
-        c = problem.evaluate(*this, scratch_, D_);
+        c = problem.evaluate(scratch_, D_);
         if (improves(c[2], minimum_)) {
             minimum_ = c[2];
             best_ = scratch_;

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <random>
 
+#include "problem/UniformSource.h"
+
 namespace dovra {
 
-class DERandom {
+class DERandom final : public UniformSource {
   public:
     DERandom() { setMySeed(0); }
     explicit DERandom(std::int64_t seed) { setMySeed(seed); }
@@ -27,7 +29,7 @@ class DERandom {
     std::int64_t seed() const { return seed_; }
 
     /// Uniform in [0, 1).
-    double nextDouble() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
+    double nextDouble() override { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
     /// An integer in 0 .. n - 1.
     int nextValue(int n) { return static_cast<int>(nextDouble() * n); }
     /// Uniform in (-x, x].

@@ -88,7 +88,7 @@ class ScriptedProblem : public DEProblem {
     bool completed() override { return completion(bestCost, scriptedPhase_); }
     int getPhase() const override { return scriptedPhase_; }
     void setPhase(int phase) override { scriptedPhase_ = phase; }
-    void boundsCheck(DESearch&, std::span<const double>, std::span<const double> trial, int n,
+    void boundsCheck(UniformSource&, std::span<const double>, std::span<const double> trial, int n,
                      std::span<double> out) override {
         if (record) {
             trials.emplace_back(trial.begin(), trial.begin() + D_);
@@ -97,7 +97,7 @@ class ScriptedProblem : public DEProblem {
             out[static_cast<std::size_t>(i)] = trial[static_cast<std::size_t>(i)];
         }
     }
-    CostVector evaluate(DESearch&, std::span<const double> x, int n) override {
+    CostVector evaluate(std::span<const double> x, int n) override {
         ++evaluations;
         if (record) {
             evaluated.emplace_back(x.begin(), x.begin() + n);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "DesignSession.h"
-#include "core/de/ScriptedProblem.h"
-#include "de/T_DEOptimizer.h"
+#include "core/problem/ScriptedProblem.h"
+#include "run/T_DEOptimizer.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 using dovra::test::ScriptedProblem;

@@ -6,13 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "check/SchemeCheck.h"
+#include "check/StartCheck.h"
 #include "core/problem/SchemeBuilder.h"
+#include "text/NumberText.h"
 
 namespace {
 
 using dovra::testing::Rows;
-using dovra::testing::setRows;
+
+std::vector<dovra::StartValues::Row> texts(const Rows& rows) {
+    std::vector<dovra::StartValues::Row> out;
+    for (const auto& [w, limit] : rows) {
+        out.push_back({dovra::text::formatDouble(w), dovra::text::formatDouble(limit)});
+    }
+    return out;
+}
 
 struct SchemeCase {
     const char* name;
@@ -26,15 +34,11 @@ class SchemeCheck : public ::testing::TestWithParam<SchemeCase> {};
 
 TEST_P(SchemeCheck, RefusesWhatCannotBeDesignedFor) {
     const SchemeCase& c = GetParam();
-    std::ostringstream out, err;
-    dovra::DesignSession s(out, err);
-    s.setDesignIdentifierIdx(c.method);
-    setRows(s.magUpper(), c.magUpper);
-    setRows(s.magLower(), c.magLower);
-    setRows(s.gdUpper(), c.gdUpper);
-    setRows(s.gdLower(), c.gdLower);
-    EXPECT_EQ(dovra::schemeRefusal(s), c.refusal);
-    EXPECT_EQ(dovra::schemeNotes(s), c.notes);
+    dovra::StartValues v;
+    v.method = dovra::designMethodOf(c.method);
+    v.constraints = {texts(c.magUpper), texts(c.magLower), texts(c.gdUpper), texts(c.gdLower)};
+    EXPECT_EQ(dovra::startRefusal(v), c.refusal);
+    EXPECT_EQ(dovra::schemeNotes(v), c.notes);
 }
 
 const Rows kBand{{0.0, 0.0}, {0.5, 0.0}};

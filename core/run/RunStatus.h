@@ -4,10 +4,11 @@
 
 #include <string>
 
+#include "design/DesignStatus.h"
+
 namespace dovra::status {
 
 inline const std::string kInitializing = "Initializing";
-inline const std::string kSuccess = "Design successful";
 inline const std::string kInvalidScheme = "Invalid tolerance scheme !";
 inline const std::string kNotAvailable = "Design method not available yet";
 inline const std::string kNoProblem = "No filter problem available for this design";
@@ -17,7 +18,5 @@ inline const std::string kRunAborted = "Design run stopped: ";
 inline const std::string kSampledOnly = "Scheme met on the samples, not between them";
 /// A classical or FIR design whose bands are not met between the samples.
 inline const std::string kBandsNotMet = "Bands not met between the samples";
-/// The search's status while it adds samples where the scheme is not met.
-inline const std::string kRefining = "Refining: ";
 
 } // namespace dovra::status

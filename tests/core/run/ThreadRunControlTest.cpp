@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "DesignSession.h"
-#include "core/de/ScriptedProblem.h"
-#include "de/T_DEOptimizer.h"
+#include "core/problem/ScriptedProblem.h"
+#include "run/T_DEOptimizer.h"
+#include "session/DesignSession.h"
 
 using namespace dovra;
 using dovra::test::ScriptedProblem;
@@ -278,7 +278,7 @@ TEST_P(ThreadClassical, EndsAfterOneStep) {
     const auto& c = GetParam();
     problem->schemeValid = c.schemeValid;
     std::vector<DesignMethod> asked;
-    session.optimizer().setDesignMaker([&asked](DesignMethod m) {
+    session.optimizer().setDesignMaker([&asked](DesignMethod m, DEProblem&, DESearch&) {
         asked.push_back(m);
         return nullptr;
     });

@@ -32,13 +32,13 @@
 #include <thread>
 #include <vector>
 
-#include "de/DERandom.h"
-#include "de/DESearch.h"
-#include "de/ProgressSnapshot.h"
-#include "de/RunHost.h"
 #include "design/FilterDesign.h"
 #include "problem/DEProblem.h"
 #include "problem/RunInput.h"
+#include "run/ProgressSnapshot.h"
+#include "run/RunHost.h"
+#include "search/DERandom.h"
+#include "search/DESearch.h"
 
 namespace dovra {
 
@@ -52,8 +52,10 @@ std::unique_ptr<DEProblem> createProblem(const std::string& className);
 /// not fit.
 std::optional<std::string> prepareProblem(DEProblem& problem, const RunInput& in, Console& console);
 
-/// Makes the design object of a method (makeDesign unless a test puts its own).
-using DesignMaker = std::function<std::unique_ptr<FilterDesign>(DesignMethod)>;
+/// Makes the design object of a method for the run's problem and search
+/// (makeDesign unless a test puts its own).
+using DesignMaker =
+    std::function<std::unique_ptr<FilterDesign>(DesignMethod, DEProblem&, DESearch&)>;
 
 class T_DEOptimizer {
   public:

@@ -1,4 +1,4 @@
-#include "data/ConfigFile.h"
+#include "session/ConfigFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,8 +8,8 @@
 #include <optional>
 #include <sstream>
 
-#include "DesignSession.h"
 #include "data/LineReader.h"
+#include "session/DesignSession.h"
 #include "text/AtomicFile.h"
 #include "text/NumberText.h"
 

@@ -1,16 +1,16 @@
-#include "DesignSession.h"
+#include "session/DesignSession.h"
 
 #include "check/DenseCheck.h"
-#include "check/SchemeCheck.h"
+#include "check/StartCheck.h"
 
 #include <algorithm>
 #include <cmath>
 #include <sstream>
 
-#include "de/RunStatus.h"
-#include "de/T_DEOptimizer.h"
 #include "problem/ToleranceScheme.h"
 #include "report/PrintOut.h"
+#include "run/RunStatus.h"
+#include "run/T_DEOptimizer.h"
 #include "text/NumberText.h"
 
 namespace dovra {
@@ -206,32 +206,30 @@ double DesignSession::getFfDbCoeffi(const FixedFilterDataBase& t, int i) {
     return lookup(t, i, 0, "Coefficient");
 }
 
-std::string DesignSession::firstUnreadableEntry() const {
-    auto check = [](const auto& table, const char* tableName, int elements) -> std::string {
-        static const char* names[] = {"Omega", "Limit"};
+StartValues DesignSession::startValues() {
+    StartValues v;
+    auto rows = [](const auto& table, std::vector<StartValues::Row>& to) {
         for (int i = 0; i < table.getSize(); ++i) {
-            for (int e = 0; e < elements; ++e) {
-                const std::string& t = table.getRecord(i)->getElement(e);
-                auto v = text::parseDouble(t);
-                if (!v || !std::isfinite(*v)) {
-                    std::string what = elements == 1 ? "Coefficient" : names[e];
-                    return std::string(tableName) + ", row " + std::to_string(i) + ": " + what +
-                           " \"" + t + "\" is not a number";
-                }
-            }
+            to.push_back({table.getRecord(i)->getOmega(), table.getRecord(i)->getLimit()});
         }
-        return {};
     };
-    std::string r;
-    if (!(r = check(magUpper_, "upper magnitude table", 2)).empty() ||
-        !(r = check(magLower_, "lower magnitude table", 2)).empty() ||
-        !(r = check(gdUpper_, "upper group delay table", 2)).empty() ||
-        !(r = check(gdLower_, "lower group delay table", 2)).empty() ||
-        !(r = check(ffNumerator_, "prefilter numerator table", 1)).empty() ||
-        !(r = check(ffDenominator_, "prefilter denominator table", 1)).empty()) {
-        return r;
-    }
-    return {};
+    rows(magUpper_, v.constraints[0]);
+    rows(magLower_, v.constraints[1]);
+    rows(gdUpper_, v.constraints[2]);
+    rows(gdLower_, v.constraints[3]);
+    auto coefficients = [](const FixedFilterDataBase& table, std::vector<std::string>& to) {
+        for (int i = 0; i < table.getSize(); ++i) {
+            to.push_back(table.getRecord(i)->getElement(0));
+        }
+    };
+    coefficients(ffNumerator_, v.prefilter[0]);
+    coefficients(ffDenominator_, v.prefilter[1]);
+    v.method = getDesignMethod();
+    return v;
+}
+
+std::string DesignSession::firstUnreadableEntry() {
+    return dovra::firstUnreadableEntry(startValues());
 }
 
 int DesignSession::getGeneration() const {
@@ -259,43 +257,31 @@ void DesignSession::initProblem() {
     optimizer_->initProblem(problem, in);
 }
 
-namespace {
-
-std::string tooManyRows(const char* table, int rows) {
-    return "Too many rows in the " + std::string(table) + ": " + std::to_string(rows) +
-           " (at most " + std::to_string(kTableCapacity) + ")";
-}
-
-} // namespace
-
 std::string DesignSession::refusalBeforePreparation() {
-    if (std::string entry = firstUnreadableEntry(); !entry.empty()) {
-        return entry;
-    }
-    struct Sized {
-        const char* name;
-        int rows;
-    };
-    const Sized tables[] = {
-        {"upper magnitude table", magUpper_.getSize()},
-        {"lower magnitude table", magLower_.getSize()},
-        {"upper group delay table", gdUpper_.getSize()},
-        {"lower group delay table", gdLower_.getSize()},
-        {"prefilter numerator table", ffNumerator_.getSize()},
-        {"prefilter denominator table", ffDenominator_.getSize()},
-    };
-    for (const auto& t : tables) {
-        if (t.rows > kTableCapacity) {
-            return tooManyRows(t.name, t.rows);
-        }
-    }
-    if (std::string why = schemeRefusal(*this); !why.empty()) {
+    if (std::string why = startRefusal(startValues()); !why.empty()) {
         return why;
     }
     if (optimizer_->currentProblem() == nullptr) {
         return status::kNoProblem;
     }
     return {};
+}
+
+std::string DesignSession::taskRefusal() {
+    if (std::string why = refusalBeforePreparation(); !why.empty()) {
+        return why;
+    }
+    if (getDesignMethod() != DesignMethod::ZPlane) {
+        return {};
+    }
+    // The degrees through their getters, which say and replace a value out of
+    // range, as Start reads them.
+    StartValues v = startValues();
+    v.numDeg = getNumDeg();
+    v.denomDeg = getDenomDeg();
+    v.linPairs = getNZLinPair();
+    v.allpassPairs = getNZPAllpPair();
+    return realizationRefusal(v);
 }
 
 RunInput DesignSession::runInput() {
@@ -404,7 +390,7 @@ bool DesignSession::start_Design() {
     if (std::string why = refusalBeforePreparation(); !why.empty()) {
         return refuseRun(why);
     }
-    for (const std::string& note : schemeNotes(*this)) {
+    for (const std::string& note : schemeNotes(startValues())) {
         console_.out(note, LineKind::Warning);
     }
     runInput_ = runInput();
@@ -428,6 +414,15 @@ bool DesignSession::startRun(const std::function<void()>& enterRunning) {
 }
 void DesignSession::pause_DE() {
     optimizer_->makeNotReady();
+}
+void DesignSession::setSeed(std::int64_t seed) {
+    optimizer_->random().setMySeed(seed);
+}
+void DesignSession::setPassSleep(std::chrono::milliseconds sleep) {
+    optimizer_->setPassSleep(sleep);
+}
+void DesignSession::waitForIdle() {
+    optimizer_->waitForIdle();
 }
 void DesignSession::resume_DE() {
     setParameters();

@@ -14,9 +14,9 @@
 #include <sstream>
 #include <string>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
-#include "de/T_DEOptimizer.h"
+#include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 #include "support/DoneWaiter.h"
 
 using namespace dovra;

@@ -9,9 +9,9 @@
 #include <string>
 #include <thread>
 
-#include "DesignSession.h"
-#include "data/ConfigFile.h"
-#include "de/T_DEOptimizer.h"
+#include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
+#include "session/DesignSession.h"
 #include "support/DoneWaiter.h"
 #include "support/ExampleName.h"
 
