@@ -45,10 +45,9 @@ DesignOutcome ClassicalDesign::step(const DesignContext& context) {
         outcome.status = design->refusal();
         return outcome;
     }
-    layout.pointers = design->getPZpointers();
+    layout.layout = Layout::of(order, order, 0, 0);
+    layout.layout.setPointers(design->getPZpointers());
     layout.order = order;
-    layout.numDeg = order;
-    layout.denomDeg = order;
     outcome.layout = std::move(layout);
     outcome.status = status::kSuccess;
     return outcome;

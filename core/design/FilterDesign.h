@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "problem/Data.h"
+#include "problem/Layout.h"
 #include "problem/Types.h"
 #include "settings/DesignMethod.h"
 
@@ -37,16 +38,12 @@ struct DesignContext {
 };
 
 /// A designed filter in the layout of the parameter vector: the gain and the
-/// zero and pole blocks, the zero and pole ranges (zr, za, pr, pa, first and
-/// last index each) and the degrees the hub is set to.
+/// zero and pole blocks, and their layout (the degrees the hub is set to, and
+/// the zero and pole ranges the design wrote).
 struct DesignLayout {
     ParamVector best{};
-    PZPointers pointers{};
+    Layout layout{};
     int order = 0;
-    int numDeg = 0;
-    int denomDeg = 0;
-    int linPairs = 0;
-    int allpassPairs = 0;
     /// Impulse response of a linear-phase FIR design; empty for the IIR designs.
     std::vector<double> coefficients;
 };

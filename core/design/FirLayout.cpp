@@ -36,10 +36,9 @@ DesignLayout firLayout(std::vector<double> h, int denomDeg, ZeroCounts* counts) 
     DesignLayout layout;
     const int order = static_cast<int>(h.size()) - 1;
     layout.order = order;
-    layout.numDeg = order;
-    layout.denomDeg = denomDeg;
     layout.best.fill(0.0);
-    layout.pointers = {1, 0, 1, 0, 1, 1, 1, 1};
+    // No zero block until the roots fill one.
+    PZPointers pointers{1, 0, 1, 0, 1, 1, 1, 1};
     ZeroCounts found;
     if (!h.empty() && h[0] != 0.0) {
         // The gain is the first tap; the response is kept divided by it, so
@@ -53,13 +52,15 @@ DesignLayout firLayout(std::vector<double> h, int denomDeg, ZeroCounts* counts) 
         if (order >= 1) {
             RootArrays roots;
             mueller(0, h, order, roots);
-            found = zerosFromRoots(roots, order, layout.best, layout.pointers);
+            found = zerosFromRoots(roots, order, layout.best, pointers);
         }
     } else {
         // A zero first tap cannot be divided out: gain 1, the response as it
         // is, and no zero blocks (only the response describes the filter).
         layout.best[0] = 1.0;
     }
+    layout.layout = Layout::of(order, denomDeg, 0, 0);
+    layout.layout.setPointers(pointers);
     if (counts != nullptr) {
         *counts = found;
     }

@@ -34,13 +34,6 @@ const char* const kInvalid = "Realization invalid: ";
 // Largest polynomial degree a coefficient array holds.
 constexpr long long kMaxDegree = kCoeffCapacity - 1;
 
-int radiiCount(int n) {
-    return n / 2 + n % 2;
-}
-int anglesCount(int n) {
-    return n / 2;
-}
-
 } // namespace
 
 DEProblem::DEProblem() {
@@ -87,10 +80,10 @@ std::optional<std::string> DEProblem::checkCapacity(int N, int M, int L, int A) 
 
 void DEProblem::getPolesAndZeros(const RunInput& in) {
     const RealizationValues& r = in.realization;
-    N_ = r.numDeg;
-    M_ = r.denomDeg;
-    L_ = r.linPairs;
-    A_ = r.allpassPairs;
+    layout_.N = r.numDeg;
+    layout_.M = r.denomDeg;
+    layout_.L = r.linPairs;
+    layout_.A = r.allpassPairs;
     dimension_ = static_cast<int>(static_cast<std::uint32_t>(r.dimension));
     // Settings cannot change while a run is in progress, so the design method
     // taken here holds for every response and coefficient built until the
@@ -99,74 +92,24 @@ void DEProblem::getPolesAndZeros(const RunInput& in) {
     // A realization that does not fit is refused, not trimmed: the settings
     // stay as they are, the layout is empty and the coefficient builders build
     // nothing, so no array is ever indexed beyond its capacity.
-    capacityError_ = checkCapacity(N_, M_, L_, A_);
+    capacityError_ = checkCapacity(layout_.N, layout_.M, layout_.L, layout_.A);
 }
 
 void DEProblem::computePoleZeroPointers() {
     if (capacityError_) {
-        nZR_ = nZA_ = nPR_ = nPA_ = nLR_ = nLA_ = nZAR_ = nZAA_ = 0;
-        zrFirst_ = zrLast_ = zaFirst_ = zaLast_ = 0;
-        prFirst_ = prLast_ = paFirst_ = paLast_ = 0;
-        lrFirst_ = lrLast_ = laFirst_ = laLast_ = 0;
-        zarFirst_ = zarLast_ = zaaFirst_ = zaaLast_ = 0;
+        // The degrees stay as read; no block holds anything.
+        layout_.blocks = {};
         return;
     }
-    nZR_ = radiiCount(N_);
-    nZA_ = anglesCount(N_);
-    nPR_ = radiiCount(M_);
-    nPA_ = anglesCount(M_);
-    nLR_ = radiiCount(L_);
-    nLA_ = anglesCount(L_);
-    nZAR_ = radiiCount(A_);
-    nZAA_ = anglesCount(A_);
-
-    // Blocks follow each other without gaps after the gain at index 0; an
-    // empty block collapses onto the last index of the block before it (onto
-    // the gain when every block before it is empty).
-    int previous = 0;
-    auto place = [&previous](int count, int& first, int& last) {
-        if (count >= 1) {
-            first = previous + 1;
-            last = previous + count;
-        } else {
-            first = last = previous;
-        }
-        previous = last;
-    };
-    place(nZR_, zrFirst_, zrLast_);
-    place(nZA_, zaFirst_, zaLast_);
-    place(nPR_, prFirst_, prLast_);
-    place(nPA_, paFirst_, paLast_);
-    place(nLR_, lrFirst_, lrLast_);
-    place(nLA_, laFirst_, laLast_);
-    place(nZAR_, zarFirst_, zarLast_);
-    place(nZAA_, zaaFirst_, zaaLast_);
+    layout_ = Layout::of(layout_.N, layout_.M, layout_.L, layout_.A);
 }
 
 LayoutRecord DEProblem::getPZparameters() const {
-    return {N_,       M_,       L_,       A_,        nZR_,     nZA_,      nPR_,
-            nPA_,     nLR_,     nLA_,     nZAR_,     nZAA_,    zrFirst_,  zrLast_,
-            zaFirst_, zaLast_,  prFirst_, prLast_,   paFirst_, paLast_,   lrFirst_,
-            lrLast_,  laFirst_, laLast_,  zarFirst_, zarLast_, zaaFirst_, zaaLast_};
+    return layout_.record();
 }
 
 void DEProblem::setPZpointers(const PZPointers& p) {
-    // A design writes into a vector of the vector capacity; bounds outside it
-    // are kept inside so that no reader of the layout leaves the vector.
-    auto bound = [](int v) { return std::clamp(v, 0, kVectorCapacity - 1); };
-    zrFirst_ = bound(p[0]);
-    zrLast_ = bound(p[1]);
-    zaFirst_ = bound(p[2]);
-    zaLast_ = bound(p[3]);
-    prFirst_ = bound(p[4]);
-    prLast_ = bound(p[5]);
-    paFirst_ = bound(p[6]);
-    paLast_ = bound(p[7]);
-    auto count = [](int first, int last) { return std::max(0, last - first + 1); };
-    nZR_ = count(zrFirst_, zrLast_);
-    nZA_ = count(zaFirst_, zaLast_);
-    nPR_ = count(prFirst_, prLast_);
-    nPA_ = count(paFirst_, paLast_);
+    layout_.setPointers(p);
 }
 
 void DEProblem::initMisc(const RunInput& in) {
@@ -308,7 +251,7 @@ void DEProblem::sampleScheme() {
 DEProblem::Refinement DEProblem::refineSamples(std::span<const double> x, double offset,
                                                double tolerance) {
     Refinement r;
-    const FilterResponse filter(x, getPZparameters(), runFilter());
+    const FilterResponse filter(x, layout_, runFilter());
     const ScanGuide guide = scanGuideOf(filter, filter.prefilterDegree());
     const std::function<double(double)> level = [&filter, this](double w) {
         return filter.levelDb(w) + 20.0 * std::log(filter.amag_ff(w)) * invLn10_;

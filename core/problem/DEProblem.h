@@ -20,6 +20,7 @@
 #include "problem/Data.h"
 #include "problem/ExcessScan.h"
 #include "problem/FilterResponse.h"
+#include "problem/Layout.h"
 #include "problem/Response.h"
 #include "problem/RunInput.h"
 #include "problem/ToleranceScheme.h"
@@ -113,27 +114,29 @@ class DEProblem {
     virtual void getBest(std::span<const double> x);
     virtual int getLength() const { return D_; }
     virtual double getOffset() const { return offset_; }
-    int get_zr_start() const { return zrFirst_; }
-    int get_zr_stop() const { return zrLast_; }
-    int get_za_start() const { return zaFirst_; }
-    int get_za_stop() const { return zaLast_; }
-    int get_pr_start() const { return prFirst_; }
-    int get_pr_stop() const { return prLast_; }
-    int get_pa_start() const { return paFirst_; }
-    int get_pa_stop() const { return paLast_; }
-    int get_lr_start() const { return lrFirst_; }
-    int get_lr_stop() const { return lrLast_; }
-    int get_la_start() const { return laFirst_; }
-    int get_la_stop() const { return laLast_; }
-    int get_zar_start() const { return zarFirst_; }
-    int get_zar_stop() const { return zarLast_; }
-    int get_zaa_start() const { return zaaFirst_; }
-    int get_zaa_stop() const { return zaaLast_; }
+    /// The layout of the run's parameter vector.
+    const Layout& layout() const { return layout_; }
+    int get_zr_start() const { return layout_[Block::ZeroRadii].first; }
+    int get_zr_stop() const { return layout_[Block::ZeroRadii].last; }
+    int get_za_start() const { return layout_[Block::ZeroAngles].first; }
+    int get_za_stop() const { return layout_[Block::ZeroAngles].last; }
+    int get_pr_start() const { return layout_[Block::PoleRadii].first; }
+    int get_pr_stop() const { return layout_[Block::PoleRadii].last; }
+    int get_pa_start() const { return layout_[Block::PoleAngles].first; }
+    int get_pa_stop() const { return layout_[Block::PoleAngles].last; }
+    int get_lr_start() const { return layout_[Block::LinRadii].first; }
+    int get_lr_stop() const { return layout_[Block::LinRadii].last; }
+    int get_la_start() const { return layout_[Block::LinAngles].first; }
+    int get_la_stop() const { return layout_[Block::LinAngles].last; }
+    int get_zar_start() const { return layout_[Block::AllpassRadii].first; }
+    int get_zar_stop() const { return layout_[Block::AllpassRadii].last; }
+    int get_zaa_start() const { return layout_[Block::AllpassAngles].first; }
+    int get_zaa_stop() const { return layout_[Block::AllpassAngles].last; }
     /// Radii counts of the blocks. A block with count 0 has a collapsed range
     /// that repeats an index of another block; users of the ranges skip it.
-    int get_zr_count() const { return nZR_; }
-    int get_pr_count() const { return nPR_; }
-    int get_zar_count() const { return nZAR_; }
+    int get_zr_count() const { return layout_[Block::ZeroRadii].count; }
+    int get_pr_count() const { return layout_[Block::PoleRadii].count; }
+    int get_zar_count() const { return layout_[Block::AllpassRadii].count; }
 
     /// Why the realization read by getPolesAndZeros does not fit the fixed
     /// capacities (numerator or denominator of more than 480 coefficients, a
@@ -177,10 +180,10 @@ class DEProblem {
     /// The tolerance scheme the run loaded.
     const ToleranceScheme& toleranceScheme() const { return scheme_; }
 
-    int numDeg() const { return N_; }
-    int denomDeg() const { return M_; }
-    int linPairs() const { return L_; }
-    int allpassPairs() const { return A_; }
+    int numDeg() const { return layout_.N; }
+    int denomDeg() const { return layout_.M; }
+    int linPairs() const { return layout_.L; }
+    int allpassPairs() const { return layout_.A; }
     std::int64_t quantization() const { return settings_.quant; }
     DesignMethod designMethod() const { return settings_.method; }
     int structure() const { return settings_.structure; }
@@ -219,7 +222,9 @@ class DEProblem {
 
     // Realization.
     int dimension_ = 0;
-    int N_ = 0, M_ = 0, L_ = 0, A_ = 0;
+    /// Degrees read by getPolesAndZeros; blocks placed by computePoleZeroPointers
+    /// (or a classical design's setPZpointers).
+    Layout layout_;
     /// The run's settings (design method, structure, quantization, grid,
     /// group-delay freeze, radius limits), taken once per run by initMisc:
     /// settings cannot change while a run is in progress.
@@ -228,13 +233,6 @@ class DEProblem {
     std::optional<std::string> capacityError_;
     // Optimisation phase: 0 exact coefficients, 1 and 2 quantized.
     int phase_ = 0;
-
-    // Eight counts and sixteen bounds, in block order.
-    int nZR_ = 0, nZA_ = 0, nPR_ = 0, nPA_ = 0, nLR_ = 0, nLA_ = 0, nZAR_ = 0, nZAA_ = 0;
-    int zrFirst_ = 0, zrLast_ = 0, zaFirst_ = 0, zaLast_ = 0;
-    int prFirst_ = 0, prLast_ = 0, paFirst_ = 0, paLast_ = 0;
-    int lrFirst_ = 0, lrLast_ = 0, laFirst_ = 0, laLast_ = 0;
-    int zarFirst_ = 0, zarLast_ = 0, zaaFirst_ = 0, zaaLast_ = 0;
 
     Prefilter prefilter_;
 

@@ -70,7 +70,7 @@ FactorSums factorSums(const std::vector<Root>& roots, double theta) {
 } // namespace
 
 double designGroupDelay(std::span<const double> a, std::span<const double> b, int na, int nb,
-                        double w, DesignMethod method, std::int64_t quant, const LayoutRecord& p) {
+                        double w, DesignMethod method, std::int64_t quant, const Layout& p) {
     if (isFirMethod(method)) {
         return na * 0.5;
     }
@@ -79,8 +79,8 @@ double designGroupDelay(std::span<const double> a, std::span<const double> b, in
     double tau = response::groupDelay(a, b, na, nb, w, usedNa, usedNb);
     // A pure, unquantized linear-phase FIR realization has the constant delay
     // of its symmetric numerator (half its degree 2L).
-    const int L = p[layout::L];
-    if (quant <= 0 && L >= 1 && p[layout::N] == 0 && p[layout::M] == 0 && p[layout::A] == 0) {
+    const int L = p.L;
+    if (quant <= 0 && L >= 1 && p.N == 0 && p.M == 0 && p.A == 0) {
         tau = 2 * (L / 2) + L % 2;
     }
     if (usedNa == 0 && usedNb == 0) {
@@ -91,14 +91,13 @@ double designGroupDelay(std::span<const double> a, std::span<const double> b, in
 
 FilterResponse::FilterResponse() : run_(std::make_shared<RunFilter>()) {}
 
-FilterResponse::FilterResponse(std::span<const double> x, const LayoutRecord& layout,
+FilterResponse::FilterResponse(std::span<const double> x, const Layout& layout,
                                std::shared_ptr<const RunFilter> run)
     : run_(run ? std::move(run) : std::make_shared<RunFilter>()), layout_(layout) {
     if (run_->capacityError) {
         return;
     }
-    const int N = layout[layout::N], M = layout[layout::M], L = layout[layout::L],
-              A = layout[layout::A];
+    const int N = layout.N, M = layout.M, L = layout.L, A = layout.A;
     na_ = N + 2 * L + A;
     nb_ = M + A;
     const std::int64_t q = run_->quant;
@@ -167,9 +166,8 @@ double FilterResponse::gdel(double w) const {
     }
     // The shortcuts of the design method, with the factors' own delay instead
     // of the polynomials'.
-    const int L = layout_[layout::L];
-    if (run_->quant <= 0 && L >= 1 && layout_[layout::N] == 0 && layout_[layout::M] == 0 &&
-        layout_[layout::A] == 0) {
+    const int L = layout_.L;
+    if (run_->quant <= 0 && L >= 1 && layout_.N == 0 && layout_.M == 0 && layout_.A == 0) {
         return 2 * (L / 2) + L % 2;
     }
     if (na_ == 0 && nb_ == 0) {

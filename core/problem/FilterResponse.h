@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "problem/Layout.h"
 #include "problem/Response.h"
 #include "problem/Types.h"
 #include "settings/DesignMethod.h"
@@ -45,13 +46,13 @@ struct RunFilter {
 /// the degree for a linear-phase FIR design, the constant delay of a pure,
 /// unquantized linear-phase realization.
 double designGroupDelay(std::span<const double> a, std::span<const double> b, int na, int nb,
-                        double w, DesignMethod method, std::int64_t quant, const LayoutRecord& p);
+                        double w, DesignMethod method, std::int64_t quant, const Layout& p);
 
 class FilterResponse {
   public:
     /// A filter with no run behind it: gain 0, no prefilter.
     FilterResponse();
-    FilterResponse(std::span<const double> x, const LayoutRecord& layout,
+    FilterResponse(std::span<const double> x, const Layout& layout,
                    std::shared_ptr<const RunFilter> run);
 
     /// Magnitude (linear), level in dB and group delay of the designed filter
@@ -84,7 +85,7 @@ class FilterResponse {
     bool polynomial() const { return polynomial_; }
 
     std::shared_ptr<const RunFilter> run_;
-    LayoutRecord layout_{};
+    Layout layout_{};
     Coefficients a_{};
     Coefficients b_{};
     int na_ = 0, nb_ = 0;

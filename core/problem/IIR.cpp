@@ -43,7 +43,7 @@ Coefficients IIR::coeffi_b(std::span<const double> x, std::int64_t q, int struct
     if (capacityError_) {
         return {};
     }
-    return sections::denominator(x, getPZparameters(), q, structure);
+    return sections::denominator(x, layout_, q, structure);
 }
 
 Coefficients IIR::coeffi_a(std::span<const double> x, std::int64_t q, int structure) const {
@@ -52,9 +52,9 @@ Coefficients IIR::coeffi_a(std::span<const double> x, std::int64_t q, int struct
     }
     if (isFirMethod(settings_.method)) {
         // Linear-phase FIR designs: the impulse response times the gain.
-        return sections::firNumerator(sections::at(x, 0), fir_, N_, q);
+        return sections::firNumerator(sections::at(x, 0), fir_, layout_.N, q);
     }
-    return sections::numerator(x, getPZparameters(), q, structure);
+    return sections::numerator(x, layout_, q, structure);
 }
 
 std::shared_ptr<const RunFilter> IIR::runFilter() const {
@@ -86,7 +86,7 @@ double IIR::gdel_ab(std::span<const double> a, std::span<const double> b, int na
                     double w) const {
     // The design method and the quantization are the ones cached when the run
     // was prepared: settings cannot change while a run is in progress.
-    return designGroupDelay(a, b, na, nb, w, settings_.method, settings_.quant, getPZparameters());
+    return designGroupDelay(a, b, na, nb, w, settings_.method, settings_.quant, layout_);
 }
 
 double IIR::amag_ff(double w) const {

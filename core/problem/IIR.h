@@ -31,9 +31,9 @@ class IIR : public DEProblem {
     Coefficients coeffi_a(std::span<const double> x, std::int64_t q, int structure) const override;
     Coefficients coeffi_b(std::span<const double> x, std::int64_t q, int structure) const override;
     /// Numerator degree N + 2L + A; 0 for a realization that does not fit.
-    int get_a_degree() const override { return capacityError_ ? 0 : N_ + 2 * L_ + A_; }
+    int get_a_degree() const override { return capacityError_ ? 0 : layout_.numeratorDegree(); }
     /// Denominator degree M + A; 0 for a realization that does not fit.
-    int get_b_degree() const override { return capacityError_ ? 0 : M_ + A_; }
+    int get_b_degree() const override { return capacityError_ ? 0 : layout_.denominatorDegree(); }
     void getCoefficients(std::span<const double> h) override;
     std::shared_ptr<const RunFilter> runFilter() const override;
 

@@ -171,11 +171,11 @@ void IIR::boundsCheck(UniformSource& random, std::span<const double> reference,
     // Pole and allpass radii within +-R. An empty block is skipped: its
     // collapsed range names an entry of another block (the gain or an angle).
     const double R = settings_.poleRadiusRestr;
-    auto restrictPoles = [&](int first, int last, int count) {
-        if (count <= 0) {
+    auto restrictPoles = [&](const BlockRange& block) {
+        if (block.count <= 0) {
             return;
         }
-        for (int i = first; i <= last; ++i) {
+        for (int i = block.first; i <= block.last; ++i) {
             if (!inRange(i)) {
                 continue;
             }
@@ -188,16 +188,17 @@ void IIR::boundsCheck(UniformSource& random, std::span<const double> reference,
             }
         }
     };
-    restrictPoles(prFirst_, prLast_, nPR_);
-    restrictPoles(zarFirst_, zarLast_, nZAR_);
+    restrictPoles(layout_[Block::PoleRadii]);
+    restrictPoles(layout_[Block::AllpassRadii]);
 
     // Zero radii: magnitude between Lo and Hi; a radius of exactly 0 stays.
-    if (zrFirst_ == 0 && zrLast_ == 0) {
+    const BlockRange& zeroRadii = layout_[Block::ZeroRadii];
+    if (zeroRadii.first == 0 && zeroRadii.last == 0) {
         return;
     }
     const double lo = settings_.zeroRadiusLow;
     const double hi = settings_.zeroRadiusHigh;
-    for (int i = zrFirst_; i <= zrLast_; ++i) {
+    for (int i = zeroRadii.first; i <= zeroRadii.last; ++i) {
         if (!inRange(i)) {
             continue;
         }
@@ -280,7 +281,8 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
     // constant transfer function have a group delay that does not depend on
     // the frequency.
     const bool firMethod = isFirMethod(settings_.method);
-    const bool linearPhaseOnly = settings_.quant <= 0 && L_ >= 1 && N_ == 0 && M_ == 0 && A_ == 0;
+    const int N = layout_.N, M = layout_.M, L = layout_.L, A = layout_.A;
+    const bool linearPhaseOnly = settings_.quant <= 0 && L >= 1 && N == 0 && M == 0 && A == 0;
     bool constantDelay = true;
     double delay = 0.0;
     if (firMethod) {
@@ -288,7 +290,7 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
     } else if (na == 0 && nb == 0) {
         delay = 0.0;
     } else if (linearPhaseOnly) {
-        delay = 2.0 * (L_ / 2) + (L_ % 2 == 1 ? 1.0 : 0.0);
+        delay = 2.0 * (L / 2) + (L % 2 == 1 ? 1.0 : 0.0);
     } else {
         constantDelay = false;
     }
@@ -384,11 +386,11 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
     // Radii outside the unit circle: (1 + 4|r|) cost + 400|r| for each, on
     // every entry. An empty block is skipped: its collapsed range names an
     // entry of another block (the gain or an angle), which is no radius.
-    auto penalise = [&](int first, int last, int count) {
-        if (count <= 0) {
+    auto penalise = [&](const BlockRange& block) {
+        if (block.count <= 0) {
             return;
         }
-        for (int i = first; i <= last; ++i) {
+        for (int i = block.first; i <= block.last; ++i) {
             if (i < 0 || static_cast<std::size_t>(i) >= used) {
                 continue;
             }
@@ -404,8 +406,8 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
             }
         }
     };
-    penalise(prFirst_, prLast_, nPR_);
-    penalise(zarFirst_, zarLast_, nZAR_);
+    penalise(layout_[Block::PoleRadii]);
+    penalise(layout_[Block::AllpassRadii]);
     return cost;
 }
 

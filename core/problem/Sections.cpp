@@ -71,10 +71,9 @@ double quantize(double c, std::int64_t q) {
     return std::floor(qd * c) / qd;
 }
 
-Coefficients numerator(std::span<const double> x, const LayoutRecord& p, std::int64_t q,
-                       int structure) {
+Coefficients numerator(std::span<const double> x, const Layout& p, std::int64_t q, int structure) {
     const double gain = at(x, 0);
-    if (p[layout::N] == 0 && p[layout::L] == 0 && p[layout::A] == 0) {
+    if (p.N == 0 && p.L == 0 && p.A == 0) {
         Coefficients a{};
         a[0] = q > 0 ? quantize(gain, q) : gain;
         return a;
@@ -85,9 +84,9 @@ Coefficients numerator(std::span<const double> x, const LayoutRecord& p, std::in
     return product.finish(structure);
 }
 
-Coefficients denominator(std::span<const double> x, const LayoutRecord& p, std::int64_t q,
+Coefficients denominator(std::span<const double> x, const Layout& p, std::int64_t q,
                          int structure) {
-    if (p[layout::M] == 0 && p[layout::A] == 0) {
+    if (p.M == 0 && p.A == 0) {
         return {};
     }
     Product product(q, structure);

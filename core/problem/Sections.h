@@ -19,33 +19,10 @@
 #include <cstdint>
 #include <span>
 
+#include "problem/Layout.h"
 #include "problem/Types.h"
 
 namespace dovra {
-
-/// Positions in the layout record (LayoutRecord).
-namespace layout {
-enum : std::size_t { N = 0, M = 1, L = 2, A = 3 };
-enum : std::size_t { CountZR = 4, CountZA, CountPR, CountPA, CountLR, CountLA, CountZAR, CountZAA };
-enum : std::size_t {
-    FirstZR = 12,
-    LastZR,
-    FirstZA,
-    LastZA,
-    FirstPR,
-    LastPR,
-    FirstPA,
-    LastPA,
-    FirstLR,
-    LastLR,
-    FirstLA,
-    LastLA,
-    FirstZAR,
-    LastZAR,
-    FirstZAA,
-    LastZAA,
-};
-} // namespace layout
 
 /// A factor (1, c1[, c2]) of a polynomial in powers of z^-1; size 1 is the constant 1.
 struct Section {
@@ -79,18 +56,16 @@ inline Section real(double r) {
 /// the denominator (poles), in multiplication order. fromBlock is true for the
 /// factors of the zero or pole block itself, false for the linear-phase and
 /// allpass factors that follow. Nothing is allocated.
-template <class F> void forEachZeroSection(std::span<const double> x, const LayoutRecord& p, F&& f);
-template <class F> void forEachPoleSection(std::span<const double> x, const LayoutRecord& p, F&& f);
+template <class F> void forEachZeroSection(std::span<const double> x, const Layout& p, F&& f);
+template <class F> void forEachPoleSection(std::span<const double> x, const Layout& p, F&& f);
 
 /// The direct-form polynomials of a vector with the layout p. q > 0
 /// quantizes, as sections (structure 1: each factor before multiplying) or in
 /// direct form (structure 0: the finished polynomial). The numerator carries
 /// the gain x[0]; the denominator of a filter without poles is all zeros
 /// (degree 0, read as the constant 1). The caller checks the capacities first.
-Coefficients numerator(std::span<const double> x, const LayoutRecord& p, std::int64_t q,
-                       int structure);
-Coefficients denominator(std::span<const double> x, const LayoutRecord& p, std::int64_t q,
-                         int structure);
+Coefficients numerator(std::span<const double> x, const Layout& p, std::int64_t q, int structure);
+Coefficients denominator(std::span<const double> x, const Layout& p, std::int64_t q, int structure);
 /// The numerator of a linear-phase FIR design: the impulse response h times
 /// the gain, quantized in direct form when q > 0.
 Coefficients firNumerator(double gain, std::span<const double> h, int degree, std::int64_t q);
@@ -122,45 +97,48 @@ void blockSections(std::span<const double> x, int radii, int angles, int radiusF
     }
 }
 
-template <class F>
-void forEachZeroSection(std::span<const double> x, const LayoutRecord& p, F&& f) {
-    using namespace layout;
-    if (p[N] > 0) {
-        blockSections(x, p[CountZR], p[CountZA], p[FirstZR], p[LastZR], p[FirstZA], f);
+template <class F> void forEachZeroSection(std::span<const double> x, const Layout& p, F&& f) {
+    if (p.N > 0) {
+        const BlockRange& r = p[Block::ZeroRadii];
+        const BlockRange& a = p[Block::ZeroAngles];
+        blockSections(x, r.count, a.count, r.first, r.last, a.first, f);
     }
-    const int L = p[layout::L];
-    for (int k = 0; k < L / 2; ++k) {
-        const double r = at(x, p[FirstLR] + k);
-        const double angle = at(x, p[FirstLA] + k);
+    const BlockRange& lr = p[Block::LinRadii];
+    const BlockRange& la = p[Block::LinAngles];
+    for (int k = 0; k < p.L / 2; ++k) {
+        const double r = at(x, lr.first + k);
+        const double angle = at(x, la.first + k);
         f(pair(r, angle), false);
         f(pair(safeInvert(r), angle), false);
     }
-    if (L % 2 == 1) {
-        const double r = at(x, p[LastLR]);
+    if (p.L % 2 == 1) {
+        const double r = at(x, lr.last);
         f(real(r), false);
         f(real(safeInvert(r)), false);
     }
-    const int A = p[layout::A];
-    for (int k = 0; k < A / 2; ++k) {
-        f(pair(safeInvert(at(x, p[FirstZAR] + k)), at(x, p[FirstZAA] + k)), false);
+    const BlockRange& ar = p[Block::AllpassRadii];
+    const BlockRange& aa = p[Block::AllpassAngles];
+    for (int k = 0; k < p.A / 2; ++k) {
+        f(pair(safeInvert(at(x, ar.first + k)), at(x, aa.first + k)), false);
     }
-    if (A % 2 == 1) {
-        f(real(safeInvert(at(x, p[LastZAR]))), false);
+    if (p.A % 2 == 1) {
+        f(real(safeInvert(at(x, ar.last))), false);
     }
 }
 
-template <class F>
-void forEachPoleSection(std::span<const double> x, const LayoutRecord& p, F&& f) {
-    using namespace layout;
-    if (p[M] > 0) {
-        blockSections(x, p[CountPR], p[CountPA], p[FirstPR], p[LastPR], p[FirstPA], f);
+template <class F> void forEachPoleSection(std::span<const double> x, const Layout& p, F&& f) {
+    if (p.M > 0) {
+        const BlockRange& r = p[Block::PoleRadii];
+        const BlockRange& a = p[Block::PoleAngles];
+        blockSections(x, r.count, a.count, r.first, r.last, a.first, f);
     }
-    const int A = p[layout::A];
-    for (int k = 0; k < A / 2; ++k) {
-        f(pair(at(x, p[FirstZAR] + k), at(x, p[FirstZAA] + k)), false);
+    const BlockRange& ar = p[Block::AllpassRadii];
+    const BlockRange& aa = p[Block::AllpassAngles];
+    for (int k = 0; k < p.A / 2; ++k) {
+        f(pair(at(x, ar.first + k), at(x, aa.first + k)), false);
     }
-    if (A % 2 == 1) {
-        f(real(at(x, p[LastZAR])), false);
+    if (p.A % 2 == 1) {
+        f(real(at(x, ar.last)), false);
     }
 }
 

@@ -33,26 +33,23 @@ const char* const kWritten = "Results file written: ";
 const char* const kEmptyName = "the results file name is empty";
 const char* const kNoCoefficients = "The results file holds no coefficients: ";
 
-using namespace layout;
-
-struct Block {
+struct ReportBlock {
     const char* header;
     const char* label;
-    std::size_t count; // position of the count in the layout record
-    std::size_t first; // position of the first index; the last follows it
+    Block block;
 };
 
 // Parameter blocks in the order of the report: the linear-phase blocks come
 // before the pole blocks. The linear-phase angles share the label "za(".
-const std::array<Block, 8> kBlocks{{
-    {"%----------Zero radii-------------", "zr(", CountZR, FirstZR},
-    {"%----------Zero angles------------", "za(", CountZA, FirstZA},
-    {"%-----Linear phase Zero radii-----", "zlr(", CountLR, FirstLR},
-    {"%---Linear phase Zero angles------", "za(", CountLA, FirstLA},
-    {"%----------Pole radii-------------", "pr(", CountPR, FirstPR},
-    {"%----------Pole angles------------", "pa(", CountPA, FirstPA},
-    {"%-----Allpass Pole/Zero radii-----", "zar(", CountZAR, FirstZAR},
-    {"%---Allpass Pole/Zero angles------", "zaa(", CountZAA, FirstZAA},
+const std::array<ReportBlock, 8> kBlocks{{
+    {"%----------Zero radii-------------", "zr(", Block::ZeroRadii},
+    {"%----------Zero angles------------", "za(", Block::ZeroAngles},
+    {"%-----Linear phase Zero radii-----", "zlr(", Block::LinRadii},
+    {"%---Linear phase Zero angles------", "za(", Block::LinAngles},
+    {"%----------Pole radii-------------", "pr(", Block::PoleRadii},
+    {"%----------Pole angles------------", "pa(", Block::PoleAngles},
+    {"%-----Allpass Pole/Zero radii-----", "zar(", Block::AllpassRadii},
+    {"%---Allpass Pole/Zero angles------", "zaa(", Block::AllpassAngles},
 }};
 
 void line(std::ostream& out, const std::string& text) {
@@ -86,7 +83,7 @@ void PrintOut::coeffi_a_print(std::span<const double> x, std::int64_t q, int /*s
     // With no zeros at all (a pole-only filter) the numerator is the gain
     // alone: the one-coefficient section and the gain line still say so.
     int k = 0;
-    if (layout_[N] == 0) {
+    if (layout_.N == 0) {
         lineCR(out, "a" + std::to_string(k++) + "=[" + text::formatDouble(1.0) + "];");
     }
     sections::forEachZeroSection(x, layout_,
@@ -96,11 +93,11 @@ void PrintOut::coeffi_a_print(std::span<const double> x, std::int64_t q, int /*s
 
 void PrintOut::coeffi_b_print(std::span<const double> x, std::int64_t q, int /*structure*/,
                               std::ostream& out) const {
-    if (layout_[M] == 0 && layout_[A] == 0) {
+    if (layout_.M == 0 && layout_.A == 0) {
         return;
     }
     int k = 0;
-    if (layout_[M] == 0) {
+    if (layout_.M == 0) {
         lineCR(out, "b" + std::to_string(k++) + "=[" + text::formatDouble(1.0) + "];");
     }
     sections::forEachPoleSection(x, layout_,
@@ -134,9 +131,10 @@ std::string PrintOut::reportText(const ReportInput& in) {
     lineCR(out, "a0 = " + text::formatDouble(x[0]));
     bool anyBlock = false;
     for (const auto& b : kBlocks) {
-        const int first = layout_[b.first];
-        const int last = layout_[b.first + 1];
-        if (layout_[b.count] <= 0 || first <= 0) {
+        const BlockRange& r = layout_[b.block];
+        const int first = r.first;
+        const int last = r.last;
+        if (r.count <= 0 || first <= 0) {
             continue;
         }
         anyBlock = true;
@@ -150,8 +148,7 @@ std::string PrintOut::reportText(const ReportInput& in) {
         return out.str();
     }
 
-    const int N = layout_[layout::N], M = layout_[layout::M], L = layout_[layout::L],
-              A = layout_[layout::A];
+    const int N = layout_.N, M = layout_.M, L = layout_.L, A = layout_.A;
     if (structure == 1) {
         line(out, " ");
         line(out, kSectionsHeader);

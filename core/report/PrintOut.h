@@ -48,7 +48,7 @@ class PrintOut {
     /// The whole report as text, exactly as printResult writes it.
     std::string reportText(const ReportInput& in);
 
-    void setPZparameters(const LayoutRecord& p) { layout_ = p; }
+    void setPZparameters(const Layout& p) { layout_ = p; }
 
     /// Numerator sections and the gain line.
     void coeffi_a_print(std::span<const double> x, std::int64_t q, int structure,
@@ -61,7 +61,7 @@ class PrintOut {
 
   private:
     Console& console_;
-    LayoutRecord layout_{};
+    Layout layout_{};
     std::mutex writeMutex_;
     mutable std::mutex mutex_;
     int written_ = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "problem/FilterResponse.h"
+#include "problem/Layout.h"
 #include "problem/Types.h"
 
 namespace dovra {
@@ -29,9 +30,8 @@ struct ProgressSnapshot {
     bool ready = false;
     /// The status text of the monitor.
     std::string status;
-    /// Degrees and block layout of the best vector (N, M, L, A, the eight
-    /// counts and the first and last index of each block), published with it.
-    LayoutRecord layout{};
+    /// Degrees and block layout of the best vector, published with it.
+    Layout layout{};
     /// Numerator and denominator degrees of the best filter (0 for a
     /// realization beyond the capacities).
     int aDegree = 0;

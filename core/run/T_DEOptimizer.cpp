@@ -84,7 +84,7 @@ void T_DEOptimizer::publishFigures(const DEProblem* problem) {
     published_.populationSize = search_.populationSize();
     if (problem != nullptr) {
         published_.phase = problem->getPhase();
-        published_.layout = problem->getPZparameters();
+        published_.layout = problem->layout();
         published_.aDegree = problem->get_a_degree();
         published_.bDegree = problem->get_b_degree();
         published_.filter = runFilter_;
@@ -427,11 +427,11 @@ void T_DEOptimizer::applyOutcome(DEProblem& problem, DesignOutcome outcome) {
         const DesignLayout& l = *outcome.layout;
         // The hub's degrees first: the problem takes its layout from them as
         // the hub reads them back.
-        input_.realization = host_.setDegrees(l.numDeg, l.denomDeg, l.linPairs, l.allpassPairs);
+        input_.realization = host_.setDegrees(l.layout.N, l.layout.M, l.layout.L, l.layout.A);
         problem.getBest(l.best);
         problem.getPolesAndZeros(input_);
         problem.computePoleZeroPointers();
-        problem.setPZpointers(l.pointers);
+        problem.setPZpointers(l.layout.pointers());
         if (!l.coefficients.empty()) {
             problem.getCoefficients(l.coefficients);
         }

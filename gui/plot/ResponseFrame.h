@@ -7,12 +7,13 @@
 
 #include <functional>
 
+#include "problem/Layout.h"
 #include "problem/Types.h"
 
 namespace dovra::gui {
 
 struct ResponseFrame {
-    LayoutRecord layout{};
+    Layout layout{};
     ParamVector best{};
     double offset = 0.0;
     /// Linear magnitude of the best filter times the prefilter at a

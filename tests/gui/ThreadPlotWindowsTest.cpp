@@ -102,7 +102,7 @@ class ThreadPlotWindowsTest : public QObject {
         const double firstUpper = s.session().getGdDbLimit(s.session().gdUpper(), 0);
         QVERIFY(std::fabs(limits[limits.size() - 4].y - (firstUpper + f.offset)) < 1e-12 ||
                 std::fabs(limits.front().y - (firstUpper + f.offset)) < 1e-12);
-        const ZeroPolePositions pz = zeroPolePositions(f.layout, f.best);
+        const PoleZeroPositions pz = poleZeroPositions(f.layout, f.best);
         QCOMPARE(zp->graph().points(2).size(), pz.zeros.size());
         QCOMPARE(zp->graph().points(3).size(), pz.poles.size());
 

@@ -192,9 +192,9 @@ TEST(ClassicalDesign, StepYieldsTheLayoutOrARefusal) {
     EXPECT_TRUE(ok.finished);
     EXPECT_FALSE(ok.refused);
     EXPECT_EQ(ok.status, "Design successful");
-    EXPECT_EQ(ok.layout->numDeg, ok.layout->order);
-    EXPECT_EQ(ok.layout->denomDeg, ok.layout->order);
-    EXPECT_EQ(ok.layout->pointers[7], 2 * ok.layout->order);
+    EXPECT_EQ(ok.layout->layout.N, ok.layout->order);
+    EXPECT_EQ(ok.layout->layout.M, ok.layout->order);
+    EXPECT_EQ(ok.layout->layout[Block::PoleAngles].last, 2 * ok.layout->order);
 
     d.delta = 0;
     const DesignOutcome no = design.step({d, sink});

@@ -216,12 +216,13 @@ std::vector<double> polynomialOfZeros(const DesignLayout& l) {
         p.swap(q);
     };
     const auto& x = l.best;
-    const int pairs = l.pointers[3] - l.pointers[2] + 1;
+    const PZPointers b = l.layout.pointers();
+    const int pairs = b[3] - b[2] + 1;
     for (int k = 0; k < pairs; ++k) {
-        const double r = x[l.pointers[0] + k];
-        times({1.0, -2.0 * r * std::cos(2.0 * std::numbers::pi * x[l.pointers[2] + k]), r * r});
+        const double r = x[b[0] + k];
+        times({1.0, -2.0 * r * std::cos(2.0 * std::numbers::pi * x[b[2] + k]), r * r});
     }
-    for (int k = l.pointers[0] + pairs; k <= l.pointers[1]; ++k) {
+    for (int k = b[0] + pairs; k <= b[1]; ++k) {
         times({1.0, -x[k]});
     }
     return p;
@@ -254,9 +255,9 @@ TEST(Remez, OrderEstimatesAndRefusals) {
     ASSERT_EQ(sink.texts.size(), static_cast<std::size_t>(order - 26));
     EXPECT_EQ(sink.texts.front(), "Trying filterorder 27 ...");
     EXPECT_EQ(ok.layout->coefficients.size(), static_cast<std::size_t>(order + 1));
-    EXPECT_EQ(ok.layout->pointers[3] + 1, ok.layout->pointers[4]);
-    EXPECT_EQ(ok.layout->pointers[1] + (ok.layout->pointers[3] - ok.layout->pointers[2] + 1),
-              order);
+    const PZPointers p = ok.layout->layout.pointers();
+    EXPECT_EQ(p[3] + 1, p[4]);
+    EXPECT_EQ(p[1] + (p[3] - p[2] + 1), order);
     // The zero blocks rebuild the response; the gain is the first tap.
     const std::vector<double> rebuilt = polynomialOfZeros(*ok.layout);
     ASSERT_EQ(rebuilt.size(), static_cast<std::size_t>(order + 1));

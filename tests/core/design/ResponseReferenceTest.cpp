@@ -17,7 +17,6 @@
 
 #include "design/ClassicalDesign.h"
 #include "problem/FilterResponse.h"
-#include "problem/IIR.h"
 
 namespace dovra {
 namespace {
@@ -52,7 +51,7 @@ ResponseReference readReference() {
 }
 
 /// The filter a classical design of the record yields, as a run's snapshot
-/// holds it: its parameter vector, the layout of its degrees and pointers.
+/// holds it: its parameter vector and its layout.
 FilterResponse designed(DesignMethod method, const Data& record) {
     struct Sink : StatusSink {
         void setStatus(const std::string&) override {}
@@ -63,16 +62,9 @@ FilterResponse designed(DesignMethod method, const Data& record) {
         return {};
     }
     const DesignLayout& l = *outcome.layout;
-    IIR problem;
-    RunInput in;
-    in.realization = {l.numDeg, l.denomDeg, 0, 0, 1L + l.numDeg + l.denomDeg};
-    in.settings.method = method;
-    problem.getPolesAndZeros(in);
-    problem.computePoleZeroPointers();
-    problem.setPZpointers(l.pointers);
     auto run = std::make_shared<RunFilter>();
     run->method = method;
-    return FilterResponse(l.best, problem.getPZparameters(), run);
+    return FilterResponse(l.best, l.layout, run);
 }
 
 TEST(ResponseReference, ButterworthGroupDelayNearNyquist) {
@@ -129,15 +121,9 @@ FilterResponse scipyElliptic() {
     };
     pairs(lines[lines.size() - 2], 1);
     pairs(lines[lines.size() - 1], 41);
-    IIR problem;
-    RunInput input;
-    input.realization = {40, 40, 0, 0, 81};
-    input.settings.method = DesignMethod::Elliptic;
-    problem.getPolesAndZeros(input);
-    problem.computePoleZeroPointers();
     auto run = std::make_shared<RunFilter>();
     run->method = DesignMethod::Elliptic;
-    return FilterResponse(x, problem.getPZparameters(), run);
+    return FilterResponse(x, Layout::of(40, 40, 0, 0), run);
 }
 
 // scipy's filter evaluated here agrees with scipy's own evaluation; the

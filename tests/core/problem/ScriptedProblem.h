@@ -46,19 +46,13 @@ class ScriptedProblem : public DEProblem {
         dimension_ = D;
     }
     void setZeroRadii(int first, int last, int count) {
-        zrFirst_ = first;
-        zrLast_ = last;
-        nZR_ = count;
+        layout_[Block::ZeroRadii] = {count, first, last};
     }
     void setPoleRadii(int first, int last, int count) {
-        prFirst_ = first;
-        prLast_ = last;
-        nPR_ = count;
+        layout_[Block::PoleRadii] = {count, first, last};
     }
     void setAllpassRadii(int first, int last, int count) {
-        zarFirst_ = first;
-        zarLast_ = last;
-        nZAR_ = count;
+        layout_[Block::AllpassRadii] = {count, first, last};
     }
     void setRadiusRestrictions(double zeroLow, double zeroHigh, double pole) {
         settings_.zeroRadiusLow = zeroLow;

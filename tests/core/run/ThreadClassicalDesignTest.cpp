@@ -46,13 +46,13 @@ TEST_P(ThreadClassicalDesign, SnapshotsReadDuringTheRunHoldWholeLayouts) {
     ASSERT_TRUE(session.start_Design()) << session.getStatus();
     std::vector<int> orders;
     auto check = [&](const ProgressSnapshot& s) {
-        const LayoutRecord& l = s.layout;
+        const Layout& l = s.layout;
         if (s.best[0] == 0.0) {
             return; // nothing designed yet
         }
-        orders.push_back(l[0]);
-        EXPECT_EQ(s.aDegree, l[0]);
-        EXPECT_EQ(s.bDegree, l[1]);
+        orders.push_back(l.N);
+        EXPECT_EQ(s.aDegree, l.N);
+        EXPECT_EQ(s.bDegree, l.M);
         const double level = 20.0 * std::log10(s.bestFilter().amag(e.passband));
         EXPECT_LE(level, 0.01);
         EXPECT_GE(level, -e.ripple - 0.01);
@@ -69,12 +69,12 @@ TEST_P(ThreadClassicalDesign, SnapshotsReadDuringTheRunHoldWholeLayouts) {
     check(s);
     // Every designed snapshot holds the layout of the finished design.
     for (int order : orders) {
-        EXPECT_EQ(order, s.layout[0]);
+        EXPECT_EQ(order, s.layout.N);
     }
     EXPECT_EQ(s.status, "Design successful");
     EXPECT_FALSE(s.ready);
     EXPECT_FALSE(s.refused);
-    EXPECT_EQ(s.layout[0], s.layout[1]);
+    EXPECT_EQ(s.layout.N, s.layout.M);
     std::error_code ec;
     EXPECT_GT(std::filesystem::file_size(results, ec), 0u);
     std::filesystem::remove(results, ec);

@@ -80,10 +80,8 @@ DesignLayout secondOrderLayout() {
     l.best[2] = 0.25; // zero angle
     l.best[3] = 0.75; // pole radius
     l.best[4] = 0.125;
-    l.pointers = {1, 1, 2, 2, 3, 3, 4, 4};
+    l.layout = Layout::of(2, 2, 0, 0);
     l.order = 2;
-    l.numDeg = 2;
-    l.denomDeg = 2;
     return l;
 }
 
@@ -147,8 +145,8 @@ TEST_F(ThreadDesignOutcome, LayoutIsAppliedAndPublishedAndTheRunEndsOnTheNextPas
     EXPECT_FALSE(s.ready);
     EXPECT_FALSE(s.refused);
     EXPECT_EQ(s.best[3], 0.75);
-    EXPECT_EQ(s.layout[0], 2);
-    EXPECT_EQ(s.layout[1], 2);
+    EXPECT_EQ(s.layout.N, 2);
+    EXPECT_EQ(s.layout.M, 2);
     EXPECT_EQ(s.aDegree, 2);
     EXPECT_EQ(s.bDegree, 2);
 
