@@ -4,7 +4,6 @@
 #include <cmath>
 #include <exception>
 #include <functional>
-#include <map>
 
 #include "design/DesignFactory.h"
 #include "problem/IIR.h"
@@ -12,17 +11,6 @@
 #include "text/NumberText.h"
 
 namespace dovra {
-
-std::unique_ptr<DEProblem> createProblem(const std::string& className) {
-    static const std::map<std::string, std::function<std::unique_ptr<DEProblem>()>> registry{
-        {"Dovra.problem.IIR", [] { return std::make_unique<IIR>(); }},
-    };
-    auto it = registry.find(className);
-    if (it == registry.end()) {
-        return nullptr;
-    }
-    return it->second();
-}
 
 std::optional<std::string> prepareProblem(DEProblem& p, const RunInput& in, Console& console) {
     p.init_tolerance_scheme(in, console);
@@ -36,17 +24,16 @@ std::optional<std::string> prepareProblem(DEProblem& p, const RunInput& in, Cons
     return std::nullopt;
 }
 
-T_DEOptimizer::T_DEOptimizer(RunHost& host, const std::vector<std::string>& ids)
-    : host_(host), search_(host.console(), &stopRequested_), makeDesign_(makeDesign) {
+T_DEOptimizer::T_DEOptimizer(RunHost& host)
+    : host_(host), problem_(std::make_unique<IIR>()), search_(host.console(), &stopRequested_),
+      makeDesign_(makeDesign),
+      thread_([this] { pass(); }, [this](const std::string& what) { passFailed(what); },
+              [this](bool ready) {
+                  std::lock_guard figures(figuresMutex_);
+                  published_.ready = ready;
+              },
+              stopRequested_) {
     published_.status = host_.getStatus();
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        auto p = createProblem("Dovra.problem." + ids[i]);
-        if (!p) {
-            host_.console().err("Problem class Dovra.problem." + ids[i] + " not found");
-            host_.console().out("i=" + std::to_string(i));
-        }
-        problems_.push_back(std::move(p));
-    }
 }
 
 T_DEOptimizer::~T_DEOptimizer() {
@@ -58,20 +45,13 @@ T_DEOptimizer::~T_DEOptimizer() {
 // ---------------------------------------------------------------------------------
 
 void T_DEOptimizer::takeParameters() {
-    std::lock_guard lock(runMutex_);
+    std::lock_guard lock(settingsMutex_);
     if (!pendingSet_) {
         return;
     }
     pendingSet_ = false;
     currentProblem_ = pending_.problemIndex;
     search_.setSizes(pending_.NP, pending_.NP2, pending_.range, pending_.refreshRate);
-}
-
-double T_DEOptimizer::optimize(DEProblem& problem) {
-    takeParameters();
-    const double minimum = search_.optimize(problem);
-    publishFigures(&problem);
-    return minimum;
 }
 
 void T_DEOptimizer::publishFigures(const DEProblem* problem) {
@@ -97,7 +77,7 @@ void T_DEOptimizer::publishFigures(const DEProblem* problem) {
 
 void T_DEOptimizer::setParameters(int problemIndex, int NP, int NP2, double range,
                                   int refreshRate) {
-    std::lock_guard lock(runMutex_);
+    std::lock_guard lock(settingsMutex_);
     pending_.problemIndex = problemIndex;
     pending_.NP = std::clamp(NP, population_minimum, population_capacity);
     pending_.NP2 = std::clamp(NP2, population_minimum, population_capacity);
@@ -107,154 +87,61 @@ void T_DEOptimizer::setParameters(int problemIndex, int NP, int NP2, double rang
 }
 
 void T_DEOptimizer::setPassSleep(std::chrono::milliseconds sleep) {
-    std::lock_guard lock(runMutex_);
-    passSleep_ = std::max(sleep, std::chrono::milliseconds(0));
+    thread_.setPassSleep(sleep);
 }
 
 std::chrono::milliseconds T_DEOptimizer::passSleep() const {
-    std::lock_guard lock(runMutex_);
-    return passSleep_;
+    return thread_.passSleep();
 }
 
 void T_DEOptimizer::start() {
-    std::thread ended;
-    {
-        std::lock_guard lock(runMutex_);
-        if (thread_.joinable() && !quit_) {
-            return;
-        }
-        // A thread that was told to end from within itself is joined first.
-        ended = std::move(thread_);
-    }
-    if (ended.joinable()) {
-        ended.join();
-    }
-    std::lock_guard lock(runMutex_);
-    if (thread_.joinable()) {
-        return;
-    }
-    quit_ = false;
-    stopRequested_ = false;
-    busy_ = false;
-    thread_ = std::thread([this] { run(); });
+    thread_.start();
 }
 
 void T_DEOptimizer::stop() {
-    std::thread t;
-    {
-        std::lock_guard lock(runMutex_);
-        if (!thread_.joinable()) {
-            return;
-        }
-        quit_ = true;
-        stopRequested_ = true;
-        wakeCv_.notify_all();
-        idleCv_.notify_all();
-        if (std::this_thread::get_id() == designThreadId_) {
-            return; // the thread cannot join itself; it ends after this pass
-        }
-        t = std::move(thread_);
-    }
-    t.join();
-    std::lock_guard lock(runMutex_);
-    designThreadId_ = std::thread::id();
-    busy_ = false;
-    idleCv_.notify_all();
+    thread_.stop();
 }
 
 bool T_DEOptimizer::hasThread() const {
-    std::lock_guard lock(runMutex_);
-    return thread_.joinable() && !quit_;
+    return thread_.hasThread();
 }
 
 void T_DEOptimizer::makeReady() {
-    std::lock_guard lock(runMutex_);
-    ready_ = true;
-    {
-        std::lock_guard figures(figuresMutex_);
-        published_.ready = true;
-    }
-    wakeCv_.notify_all();
+    thread_.makeReady();
 }
 
 void T_DEOptimizer::makeNotReady() {
-    std::lock_guard lock(runMutex_);
-    ready_ = false;
-    {
-        std::lock_guard figures(figuresMutex_);
-        published_.ready = false;
-    }
-    idleCv_.notify_all();
+    thread_.makeNotReady();
 }
 
 bool T_DEOptimizer::isReady() const {
-    std::lock_guard lock(runMutex_);
-    return ready_;
+    return thread_.isReady();
 }
 
 void T_DEOptimizer::park() {
-    std::unique_lock lock(runMutex_);
-    ready_ = false;
-    {
-        std::lock_guard figures(figuresMutex_);
-        published_.ready = false;
-    }
-    if (std::this_thread::get_id() == designThreadId_) {
-        return; // the caller is the pass itself
-    }
-    idleCv_.wait(lock, [this] { return !busy_; });
+    thread_.park();
 }
 
 bool T_DEOptimizer::waitForIdle(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(runMutex_);
-    return idleCv_.wait_for(lock, timeout,
-                            [this] { return !thread_.joinable() || quit_ || (!ready_ && !busy_); });
+    return thread_.waitForIdle(timeout);
 }
 
 void T_DEOptimizer::waitForIdle() {
-    std::unique_lock lock(runMutex_);
-    idleCv_.wait(lock, [this] { return !thread_.joinable() || quit_ || (!ready_ && !busy_); });
+    thread_.waitForIdle();
 }
 
-void T_DEOptimizer::run() {
-    std::unique_lock lock(runMutex_);
-    designThreadId_ = std::this_thread::get_id();
-    while (!quit_) {
-        if (!ready_) {
-            busy_ = false;
-            idleCv_.notify_all();
-            wakeCv_.wait(lock, [this] { return ready_ || quit_; });
-            continue;
-        }
-        busy_ = true;
-        lock.unlock();
-        try {
-            pass();
-        } catch (const std::exception& e) {
-            // Nothing in a pass is meant to throw; should it, the run ends with
-            // the reason shown rather than the program.
-            host_.console().err(status::kRunAborted + e.what());
-            host_.setStatus(status::kRunAborted + e.what());
-            makeNotReady();
-            host_.done();
-        }
-        lock.lock();
-    }
-    busy_ = false;
-    idleCv_.notify_all();
+void T_DEOptimizer::passFailed(const std::string& what) {
+    host_.console().err(status::kRunAborted + what);
+    host_.setStatus(status::kRunAborted + what);
+    makeNotReady();
+    host_.done();
 }
 
 void T_DEOptimizer::pass() {
     takeParameters();
     host_.updateObservers();
-    {
-        std::unique_lock lock(runMutex_);
-        if (passSleep_.count() > 0) {
-            wakeCv_.wait_for(lock, passSleep_, [this] { return quit_; });
-        }
-        if (quit_) {
-            return;
-        }
+    if (!thread_.pauseWithinPass()) {
+        return;
     }
     if (!searching()) {
         // A closed design's layout shows before its run ends, one pass later.
@@ -480,22 +367,12 @@ void T_DEOptimizer::setResult(int generation, int evaluation, double minimum,
 // ---------------------------------------------------------------------------------
 
 DEProblem* T_DEOptimizer::currentProblem() const {
-    const int i = currentProblem_.load();
-    if (i < 0 || i >= static_cast<int>(problems_.size())) {
-        return nullptr;
-    }
-    return problems_[static_cast<std::size_t>(i)].get();
+    return currentProblem_.load() == 0 ? problem_.get() : nullptr;
 }
 
-void T_DEOptimizer::setProblem(int index, std::unique_ptr<DEProblem> problem) {
-    if (index < 0) {
-        return;
-    }
+void T_DEOptimizer::setProblem(std::unique_ptr<DEProblem> problem) {
     park();
-    if (static_cast<std::size_t>(index) >= problems_.size()) {
-        problems_.resize(static_cast<std::size_t>(index) + 1);
-    }
-    problems_[static_cast<std::size_t>(index)] = std::move(problem);
+    problem_ = std::move(problem);
 }
 
 } // namespace dovra

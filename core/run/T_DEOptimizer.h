@@ -1,21 +1,22 @@
 #pragma once
 // The optimizer: the run control of a design. It owns the search (DESearch,
-// the differential evolution over the current problem's parameter vector),
-// the filter problems (created by class name) and the design object of the
-// run's method (the Z-plane search, a classical or an FIR design), runs the
-// design thread that steps that design once per pass, and publishes the run
-// figures that the views read; the responses and coefficients of the best
-// filter are read from the published snapshot (bestFilter).
+// the differential evolution over the problem's parameter vector), the run's
+// filter problem and the design object of the run's method (the Z-plane
+// search, a classical or an FIR design). It prepares a run, steps that design
+// once per pass of its design thread (run/DesignThread), applies what each
+// step yields, and publishes the run figures that the views read; the
+// responses and coefficients of the best filter are read from the published
+// snapshot (bestFilter).
 //
 // It knows the hub only as a RunHost (status, progress, end of the run, the
 // degrees of a design) and takes what a run needs as one RunInput at Start.
 //
-// Threads. optimize, start_FilterDesign and the problem's evaluate and
-// boundsCheck run on the design thread only. The window thread starts, pauses,
-// resumes and stops the run and reads the figures through snapshot(), a copy
-// taken under the figures lock. Settings copied by
-// setParameters are handed over under the run lock and take effect at the
-// design thread's next pass. optStart, initProblem, initLR and
+// Threads. start_FilterDesign, the search and the problem's evaluate and
+// boundsCheck run on the design thread only. The window thread starts,
+// pauses, resumes and stops the run and reads the figures through snapshot(),
+// a copy taken under the figures lock. Settings copied by
+// setParameters are handed over under a lock of their own and take effect at
+// the design thread's next pass. optStart, initProblem, initLR and
 // initDesignSuccessFlag touch state that the design thread uses, so they first
 // bring the thread to rest (ready flag off, current pass finished).
 
@@ -35,16 +36,13 @@
 #include "design/FilterDesign.h"
 #include "problem/DEProblem.h"
 #include "problem/RunInput.h"
+#include "run/DesignThread.h"
 #include "run/ProgressSnapshot.h"
 #include "run/RunHost.h"
 #include "search/DERandom.h"
 #include "search/DESearch.h"
 
 namespace dovra {
-
-/// Creates a filter problem from its class name ("Dovra.problem.IIR");
-/// nothing for an unknown name.
-std::unique_ptr<DEProblem> createProblem(const std::string& className);
 
 /// The preparation of a search run from its input: the tables copied, the
 /// prefilter loaded, the realization taken and, when it fits the capacities,
@@ -67,29 +65,23 @@ class T_DEOptimizer {
     static constexpr double crossover = DESearch::crossover;
     static constexpr double largest = DESearch::largest;
 
-    /// The problems are created by class name, one slot per identifier.
-    explicit T_DEOptimizer(RunHost& host,
-                           const std::vector<std::string>& problemIdentifiers = {"IIR"});
+    /// The run's filter problem is an IIR problem.
+    explicit T_DEOptimizer(RunHost& host);
     /// Ends and joins the design thread.
     ~T_DEOptimizer();
     T_DEOptimizer(const T_DEOptimizer&) = delete;
     T_DEOptimizer& operator=(const T_DEOptimizer&) = delete;
 
     // --- the search ----------------------------------------------------------------
-    /// One slice of the search on the given problem (DESearch::optimize) with
-    /// the settings handed over last, its figures published afterwards.
-    double optimize(DEProblem& problem);
-    /// The search itself; the problem's evaluate and boundsCheck get it.
-    DESearch& search() { return search_; }
     /// The random source of the search; the problem's boundsCheck draws from it.
     DERandom& random() { return search_.random(); }
-    /// With the console switch on, optimize prints the best vector after each call.
+    /// With the console switch on, each slice of the search prints the best vector.
     void consoleEnable() { search_.consoleEnable(); }
     void consoleDisable() { search_.consoleDisable(); }
 
     // --- run control ----------------------------------------------------------------
-    /// The given problem slot becomes the current one, then its initMisc
-    /// with the given settings.
+    /// The problem index becomes the current one (0 names the run's problem,
+    /// any other none), then the problem's initMisc with the given settings.
     void initProblem(int problemIndex, const RunInput& in);
     /// Forgets the state of the last classical or FIR design run.
     void initLR();
@@ -144,21 +136,21 @@ class T_DEOptimizer {
     /// Sets the run figures at once (used when a design step writes its result).
     void setResult(int generation, int evaluation, double minimum, const ParamVector& best);
 
-    // --- problems ----------------------------------------------------------------------
-    /// The current problem, or nullptr when its slot is empty.
+    // --- the problem ---------------------------------------------------------------------
+    /// The run's problem, or nullptr when the current index names none.
     DEProblem* currentProblem() const;
     int currentProblemIndex() const { return currentProblem_.load(); }
-    /// Puts a problem into a slot (the slot list grows when needed). Only while
-    /// the run rests.
-    void setProblem(int index, std::unique_ptr<DEProblem> problem);
+    /// Replaces the run's problem (nothing: no problem). Only while the run rests.
+    void setProblem(std::unique_ptr<DEProblem> problem);
 
   protected:
     void publishFigures(const DEProblem* problem);
     void takeParameters();
 
     // Run control (design thread).
-    void run();
     void pass();
+    /// A pass threw: the run ends with the reason as its status.
+    void passFailed(const std::string& what);
     void finishClassical(const std::string& status);
     /// True when the running design is the search.
     bool searching() const;
@@ -170,7 +162,7 @@ class T_DEOptimizer {
     void park();
 
     RunHost& host_;
-    std::vector<std::unique_ptr<DEProblem>> problems_;
+    std::unique_ptr<DEProblem> problem_;
     std::atomic<int> currentProblem_{0};
 
     std::atomic<bool> stopRequested_{false};
@@ -193,22 +185,17 @@ class T_DEOptimizer {
     /// design yields a layout.
     std::shared_ptr<const RunFilter> runFilter_;
 
-    // --- run control, under runMutex_ -------------------------------------------------
-    mutable std::mutex runMutex_;
-    std::condition_variable wakeCv_; // the design thread waits here for ready or quit
-    std::condition_variable idleCv_; // callers wait here for the run to rest
-    std::thread thread_;
-    std::thread::id designThreadId_;
-    bool ready_ = false;
-    bool busy_ = false;
-    bool quit_ = false;
-    std::chrono::milliseconds passSleep_{10};
+    // --- settings handed over for the design thread's next pass, under settingsMutex_ --
+    mutable std::mutex settingsMutex_;
     SearchParameters pending_;
     bool pendingSet_ = false;
 
-    // --- published figures, under figuresMutex_ (never taken before runMutex_) --------
+    // --- published figures, under figuresMutex_ (taken inside the thread's lock) -------
     mutable std::mutex figuresMutex_;
     ProgressSnapshot published_;
+
+    /// The design thread, last: it is ended before anything it reaches goes.
+    DesignThread thread_;
 };
 
 } // namespace dovra

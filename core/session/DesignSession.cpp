@@ -19,7 +19,7 @@ DesignSession::DesignSession(std::ostream& out, std::ostream& err)
     : console_(out, err), realization_(console_), optimization_(console_), groupDelay_(console_),
       activity_(console_), startup_(console_) {
     optimization_.setDebug(DebugOn());
-    optimizer_ = std::make_unique<T_DEOptimizer>(*this, getProblemIdentifiers());
+    optimizer_ = std::make_unique<T_DEOptimizer>(*this);
     printOut_ = std::make_unique<PrintOut>(console_);
 }
 

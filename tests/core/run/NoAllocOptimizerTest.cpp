@@ -16,40 +16,60 @@ using dovra::test::ScriptedProblem;
 
 namespace {
 
-// After the first call (which may size the buffers) the search allocates
-// nothing: not in a generation, not in the phase switch and the growth of the
-// population, not when it publishes its figures.
+// After the first step (which may size the buffers) a step of the Z-plane
+// design allocates nothing: not in a generation, not in the phase switch and
+// the growth of the population, not when the run control publishes its
+// figures. The steps are made as the design thread makes them, on a host that
+// does nothing with what it is told.
 struct Sizes {
     int NP, NP2;
 };
 
+class QuietHost : public RunHost {
+  public:
+    Console& console() override { return console_; }
+    std::string getStatus() const override { return {}; }
+    void setStatus(const std::string&) override {}
+    void updateObservers() override {}
+    void done() override {}
+    RealizationValues setDegrees(int, int, int, int) override { return {}; }
+
+  private:
+    std::ostringstream out_, err_;
+    Console console_{out_, err_};
+};
+
 class OptimizerAllocation : public ::testing::TestWithParam<Sizes> {};
 
-TEST_P(OptimizerAllocation, NoneAfterTheFirstCall) {
+TEST_P(OptimizerAllocation, NoneAfterTheFirstStep) {
     const auto [NP, NP2] = GetParam();
-    std::ostringstream out, err;
-    DesignSession session(out, err);
-    T_DEOptimizer optimizer(session);
+    QuietHost host;
+    T_DEOptimizer optimizer(host);
     optimizer.random().setMySeed(1);
-    optimizer.setParameters(0, NP, NP2, 2.0, 5);
-    ScriptedProblem problem;
+    auto scripted = std::make_unique<ScriptedProblem>();
+    ScriptedProblem& problem = *scripted;
     problem.setDimension(8);
     problem.setZeroRadii(1, 3, 3);
     problem.setPoleRadii(4, 5, 2);
     problem.setAllpassRadii(6, 6, 1);
-    optimizer.optimize(problem);
+    optimizer.setProblem(std::move(scripted));
+    RunInput input;
+    input.parameters = {0, NP, NP2, 2.0, 5};
+    ASSERT_TRUE(optimizer.optStart(input));
+    optimizer.start_FilterDesign();
 
     const std::size_t before = dovra::test::allocationCount();
     for (int k = 0; k < 10; ++k) {
         if (k == 4) {
             problem.setPhase(1);
         }
-        optimizer.optimize(problem);
+        optimizer.start_FilterDesign();
     }
     const std::size_t after = dovra::test::allocationCount();
     EXPECT_EQ(after - before, 0u);
     ProgressSnapshot s = optimizer.snapshot();
     EXPECT_EQ(s.populationSize, std::max(NP, NP2));
+    EXPECT_EQ(s.generation, 50);
     EXPECT_EQ(problem.getPhase(), 2);
 }
 
@@ -60,31 +80,29 @@ INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, OptimizerAllocation,
                                     std::to_string(info.param.NP2);
                          });
 
-// The same with the real filter problem of an example task: its cost function
-// and bounds check allocate nothing either, before and after the switch to
-// quantized coefficients.
+// The same with the real filter problem of an example task, through the
+// session: its cost function and bounds check allocate nothing either, before
+// and after the switch to quantized coefficients.
 class RealProblemAllocation : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(RealProblemAllocation, NoneAfterTheFirstCall) {
+TEST_P(RealProblemAllocation, NoneAfterTheFirstStep) {
     std::ostringstream out, err;
     DesignSession session(out, err);
     ASSERT_TRUE(openDatabase(session, std::string(DOVRA_SOURCE_DIR) + "/examples/" + GetParam()));
-    T_DEOptimizer& optimizer = session.optimizer();
-    optimizer.random().setMySeed(7);
+    session.setSeed(7);
     ASSERT_TRUE(session.start_Design()) << session.getStatus();
-    DEProblem& problem = *optimizer.currentProblem();
-    optimizer.optimize(problem);
+    DEProblem& problem = *session.optimizer().currentProblem();
+    session.start_FilterDesign();
 
     const std::size_t before = dovra::test::allocationCount();
     for (int k = 0; k < 10; ++k) {
-        optimizer.optimize(problem);
-        problem.bestCost = optimizer.snapshot().minimum;
-        (void)problem.completed();
+        session.start_FilterDesign();
         if (k == 4 && problem.getPhase() == 0 && session.getQuant() > 0) {
             problem.setPhase(1);
         }
     }
     EXPECT_EQ(dovra::test::allocationCount() - before, 0u);
+    EXPECT_GT(session.getGeneration(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, RealProblemAllocation,

@@ -25,7 +25,7 @@ class RunStart : public ::testing::Test {
     void SetUp() override {
         auto p = std::make_unique<ScriptedProblem>();
         problem = p.get();
-        session.optimizer().setProblem(0, std::move(p));
+        session.optimizer().setProblem(std::move(p));
     }
     template <class T> void addRows(T& table, int n, const std::string& omega = "0.1") {
         for (int i = 0; i < n; ++i) {
@@ -65,9 +65,9 @@ TEST_F(RunStart, PreparesTheProblemInOrderResetsTheFiguresAndSetsReady) {
 
     // The settings reach the search: the next slice builds NP members, the
     // one after runs refresh-rate generations.
-    session.optimizer().optimize(*problem);
+    session.start_FilterDesign();
     EXPECT_EQ(session.getEvaluation(), 12);
-    session.optimizer().optimize(*problem);
+    session.start_FilterDesign();
     EXPECT_EQ(session.getGeneration(), 2);
     EXPECT_EQ(session.getEvaluation(), 12 + 2 * 12);
 
@@ -150,7 +150,7 @@ TEST_F(RunStart, RefusesARealizationBeyondTheCapacities) {
 
 TEST_F(RunStart, RefusesWithoutAProblem) {
     addRows(session.magUpper(), 2); // a scheme with something to meet
-    session.optimizer().setProblem(0, nullptr);
+    session.optimizer().setProblem(nullptr);
     EXPECT_FALSE(session.start_Design());
     EXPECT_EQ(session.getStatus(), "No filter problem available for this design");
     EXPECT_FALSE(session.optimizer().isReady());

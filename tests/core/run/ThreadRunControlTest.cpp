@@ -111,7 +111,7 @@ class ThreadRun : public ::testing::Test {
         }
         auto p = std::make_unique<ScriptedProblem>();
         problem = p.get();
-        session.optimizer().setProblem(0, std::move(p));
+        session.optimizer().setProblem(std::move(p));
         session.optimizer().setPassSleep(0ms);
         session.addObserver(&observer);
         session.setNP(10);

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "core/problem/ScriptedProblem.h"
-#include "run/T_DEOptimizer.h"
-#include "session/DesignSession.h"
+#include "search/DESearch.h"
 #include "text/NumberText.h"
 
 using namespace dovra;
@@ -19,21 +18,21 @@ namespace {
 class DEOptimizerTest : public ::testing::Test {
   protected:
     std::ostringstream out, err;
-    DesignSession session{out, err};
-    T_DEOptimizer optimizer{session};
+    Console console{out, err};
+    DESearch search{console};
     ScriptedProblem problem;
 
-    void SetUp() override { optimizer.random().setMySeed(20240101); }
-    void sizes(int NP, int NP2, int refresh) { optimizer.setParameters(0, NP, NP2, 2.0, refresh); }
+    void SetUp() override { search.random().setMySeed(20240101); }
+    void sizes(int NP, int NP2, int refresh) { search.setSizes(NP, NP2, 2.0, refresh); }
 };
 
 TEST_F(DEOptimizerTest, FirstCallOnlyBuildsThePopulation) {
     sizes(30, 60, 3);
     problem.record = true;
-    double best = optimizer.optimize(problem);
+    double best = search.optimize(problem);
 
-    EXPECT_EQ(optimizer.snapshot().evaluation, 30);
-    EXPECT_EQ(optimizer.snapshot().generation, 0);
+    EXPECT_EQ(search.evaluation(), 30);
+    EXPECT_EQ(search.generation(), 0);
     ASSERT_EQ(problem.evaluations.load(), 30);
     EXPECT_TRUE(problem.trials.empty()); // no trial vector yet
 
@@ -43,17 +42,17 @@ TEST_F(DEOptimizerTest, FirstCallOnlyBuildsThePopulation) {
         smallest = std::min(smallest, ScriptedProblem::sphere(x, 0)[2]);
     }
     EXPECT_EQ(best, smallest);
-    EXPECT_EQ(optimizer.snapshot().minimum, smallest);
-    ParamVector b = optimizer.snapshot().best;
+    EXPECT_EQ(search.minimum(), smallest);
+    ParamVector b = search.best();
     EXPECT_EQ(ScriptedProblem::sphere(std::span<const double>(b).first(5), 0)[2], smallest);
     EXPECT_TRUE(std::equal(b.begin(), b.end(), problem.bestVector().begin()));
     EXPECT_TRUE(std::all_of(b.begin() + 5, b.end(), [](double v) { return v == 0.0; }));
 
     // Later calls run refresh-rate generations of NP trials each.
-    optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.snapshot().generation, 3);
-    EXPECT_EQ(optimizer.snapshot().evaluation, 30 + 3 * 30);
-    EXPECT_LE(optimizer.snapshot().minimum, smallest);
+    search.optimize(problem);
+    EXPECT_EQ(search.generation(), 3);
+    EXPECT_EQ(search.evaluation(), 30 + 3 * 30);
+    EXPECT_LE(search.minimum(), smallest);
 }
 
 // Where each entry of the initial vectors is drawn from.
@@ -72,10 +71,10 @@ class InitialDraws : public ::testing::TestWithParam<InitialLayout> {};
 TEST_P(InitialDraws, EachEntryComesFromItsInterval) {
     const auto& layout = GetParam();
     std::ostringstream out, err;
-    DesignSession session(out, err);
-    T_DEOptimizer optimizer(session);
-    optimizer.random().setMySeed(5);
-    optimizer.setParameters(0, 400, 400, 2.0, 1);
+    Console console(out, err);
+    DESearch search(console);
+    search.random().setMySeed(5);
+    search.setSizes(400, 400, 2.0, 1);
     ScriptedProblem problem;
     problem.setDimension(layout.D);
     problem.setZeroRadii(layout.zr[0], layout.zr[1], layout.zr[2]);
@@ -83,7 +82,7 @@ TEST_P(InitialDraws, EachEntryComesFromItsInterval) {
     problem.setAllpassRadii(layout.zar[0], layout.zar[1], layout.zar[2]);
     problem.setRadiusRestrictions(0.3, 5.0, 0.1);
     problem.record = true;
-    optimizer.optimize(problem);
+    search.optimize(problem);
     ASSERT_EQ(problem.evaluated.size(), 400u);
 
     for (int j = 0; j < layout.D; ++j) {
@@ -164,11 +163,11 @@ class Selection : public ::testing::TestWithParam<TrialCost> {};
 
 TEST_P(Selection, KeptEntriesComeFromTheWinner) {
     std::ostringstream out, err;
-    DesignSession session(out, err);
-    T_DEOptimizer optimizer(session);
-    optimizer.random().setMySeed(3);
+    Console console(out, err);
+    DESearch search(console);
+    search.random().setMySeed(3);
     const int NP = 10, D = 60;
-    optimizer.setParameters(0, NP, NP, 2.0, 1);
+    search.setSizes(NP, NP, 2.0, 1);
     ScriptedProblem problem;
     problem.setDimension(D);
     problem.setZeroRadii(1, 10, 10);
@@ -198,9 +197,9 @@ TEST_P(Selection, KeptEntriesComeFromTheWinner) {
         }
         return {c, 0.0, c};
     };
-    optimizer.optimize(problem); // initial population
-    optimizer.optimize(problem); // generation 1
-    optimizer.optimize(problem); // generation 2
+    search.optimize(problem); // initial population
+    search.optimize(problem); // generation 1
+    search.optimize(problem); // generation 2
     ASSERT_EQ(problem.trials.size(), static_cast<std::size_t>(2 * NP));
 
     int fromTrial = 0, fromInitial = 0;
@@ -227,9 +226,9 @@ TEST_P(Selection, KeptEntriesComeFromTheWinner) {
     }
     // The best cost moves only for a strictly lower cost.
     if (mode == TrialCost::Lower) {
-        EXPECT_LT(optimizer.snapshot().minimum, 1.0);
+        EXPECT_LT(search.minimum(), 1.0);
     } else {
-        EXPECT_EQ(optimizer.snapshot().minimum, 1.0);
+        EXPECT_EQ(search.minimum(), 1.0);
     }
 }
 
@@ -264,10 +263,10 @@ class PhaseSwitch : public ::testing::TestWithParam<PhaseSwitchCase> {};
 TEST_P(PhaseSwitch, CountsGrowthAndRecosting) {
     const auto [NP, NP2] = GetParam();
     std::ostringstream out, err;
-    DesignSession session(out, err);
-    T_DEOptimizer optimizer(session);
-    optimizer.random().setMySeed(11);
-    optimizer.setParameters(0, NP, NP2, 2.0, 1);
+    Console console(out, err);
+    DESearch search(console);
+    search.random().setMySeed(11);
+    search.setSizes(NP, NP2, 2.0, 1);
     ScriptedProblem problem;
     // The quantized phases cost 100 more, so the re-costing is visible.
     problem.cost = [](std::span<const double> x, int phase) {
@@ -277,28 +276,27 @@ TEST_P(PhaseSwitch, CountsGrowthAndRecosting) {
         }
         return c;
     };
-    optimizer.optimize(problem);
-    optimizer.optimize(problem);
+    search.optimize(problem);
+    search.optimize(problem);
     ASSERT_EQ(problem.evaluations.load(), 2 * NP);
     problem.setPhase(1);
-    optimizer.optimize(problem);
+    search.optimize(problem);
 
     const int grown = std::max(NP, NP2);
-    EXPECT_EQ(optimizer.snapshot().evaluation, 3 * NP);
+    EXPECT_EQ(search.evaluation(), 3 * NP);
     EXPECT_EQ(problem.evaluations.load(), 3 * NP + NP + 1 + (grown - NP));
-    EXPECT_EQ(optimizer.snapshot().populationSize, grown);
+    EXPECT_EQ(search.populationSize(), grown);
     EXPECT_EQ(problem.getPhase(), 2);
-    EXPECT_EQ(optimizer.snapshot().phase, 2);
-    EXPECT_EQ(optimizer.snapshot().generation, 2);
+    EXPECT_EQ(problem.getPhase(), 2);
+    EXPECT_EQ(search.generation(), 2);
     // The best cost is the quantized cost of the best vector.
-    ParamVector b = optimizer.snapshot().best;
-    EXPECT_EQ(optimizer.snapshot().minimum,
-              problem.cost(std::span<const double>(b).first(5), 2)[2]);
-    EXPECT_GE(optimizer.snapshot().minimum, 100.0);
+    ParamVector b = search.best();
+    EXPECT_EQ(search.minimum(), problem.cost(std::span<const double>(b).first(5), 2)[2]);
+    EXPECT_GE(search.minimum(), 100.0);
 
     // Afterwards every generation makes one trial per member of the grown population.
-    optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.snapshot().evaluation, 3 * NP + grown);
+    search.optimize(problem);
+    EXPECT_EQ(search.evaluation(), 3 * NP + grown);
     EXPECT_EQ(problem.evaluations.load(), 3 * NP + NP + 1 + (grown - NP) + grown);
     EXPECT_EQ(problem.getPhase(), 2);
 }
@@ -326,19 +324,19 @@ TEST_F(DEOptimizerTest, SphereConvergesInBothPhases) {
         return c;
     };
     int calls = 0;
-    while (optimizer.optimize(problem) > 1e-14 && calls < 200) {
+    while (search.optimize(problem) > 1e-14 && calls < 200) {
         ++calls;
     }
-    EXPECT_LE(optimizer.snapshot().minimum, 1e-14);
+    EXPECT_LE(search.minimum(), 1e-14);
     problem.setPhase(1);
-    optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.snapshot().populationSize, 60);
+    search.optimize(problem);
+    EXPECT_EQ(search.populationSize(), 60);
     calls = 0;
-    while (optimizer.optimize(problem) > 1.0 + 1e-12 && calls < 200) {
+    while (search.optimize(problem) > 1.0 + 1e-12 && calls < 200) {
         ++calls;
     }
-    EXPECT_LE(optimizer.snapshot().minimum, 1.0 + 1e-12);
-    ParamVector b = optimizer.snapshot().best;
+    EXPECT_LE(search.minimum(), 1.0 + 1e-12);
+    ParamVector b = search.best();
     const double target[] = {0.5, -0.3, 0.2, 0.7, -0.4, 0.1, -0.6, 0.9};
     for (int j = 0; j < 8; ++j) {
         EXPECT_NEAR(b[static_cast<std::size_t>(j)], target[j], 1e-5) << "entry " << j;
@@ -348,8 +346,8 @@ TEST_F(DEOptimizerTest, SphereConvergesInBothPhases) {
 // The same seed gives the same run; the search has no other source of chance.
 TEST_F(DEOptimizerTest, SameSeedSameRun) {
     sizes(20, 40, 4);
-    T_DEOptimizer other(session);
-    other.setParameters(0, 20, 40, 2.0, 4);
+    DESearch other(console);
+    other.setSizes(20, 40, 2.0, 4);
     other.random().setMySeed(20240101);
     ScriptedProblem second;
     for (int k = 0; k < 5; ++k) {
@@ -357,10 +355,10 @@ TEST_F(DEOptimizerTest, SameSeedSameRun) {
             problem.setPhase(1);
             second.setPhase(1);
         }
-        EXPECT_EQ(optimizer.optimize(problem), other.optimize(second));
+        EXPECT_EQ(search.optimize(problem), other.optimize(second));
     }
-    EXPECT_EQ(optimizer.snapshot().best, other.snapshot().best);
-    EXPECT_EQ(optimizer.snapshot().evaluation, other.snapshot().evaluation);
+    EXPECT_EQ(search.best(), other.best());
+    EXPECT_EQ(search.evaluation(), other.evaluation());
 }
 
 // A first member whose cost is not a number does not block the best cost.
@@ -371,28 +369,27 @@ TEST_F(DEOptimizerTest, BestCostIsANumberWhenTheFirstMemberIsNot) {
         return ++calls == 1 ? CostVector{0.0, 0.0, std::nan("")}
                             : ScriptedProblem::sphere(x, phase);
     };
-    optimizer.optimize(problem);
-    EXPECT_FALSE(std::isnan(optimizer.snapshot().minimum));
-    ParamVector b = optimizer.snapshot().best;
-    EXPECT_EQ(optimizer.snapshot().minimum,
-              ScriptedProblem::sphere(std::span<const double>(b).first(5), 0)[2]);
+    search.optimize(problem);
+    EXPECT_FALSE(std::isnan(search.minimum()));
+    ParamVector b = search.best();
+    EXPECT_EQ(search.minimum(), ScriptedProblem::sphere(std::span<const double>(b).first(5), 0)[2]);
 }
 
 // A population size taken again on a resume (the panel's NP after a growth)
 // continues with that many members; a larger one is kept to the members there are.
 TEST_F(DEOptimizerTest, ResumedPopulationSizeStaysWithinTheMembers) {
     sizes(30, 60, 1);
-    optimizer.optimize(problem);
+    search.optimize(problem);
     problem.setPhase(1);
-    optimizer.optimize(problem);
-    ASSERT_EQ(optimizer.snapshot().populationSize, 60);
-    int before = optimizer.snapshot().evaluation;
+    search.optimize(problem);
+    ASSERT_EQ(search.populationSize(), 60);
+    int before = search.evaluation();
     sizes(30, 60, 1);
-    optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.snapshot().evaluation, before + 30);
+    search.optimize(problem);
+    EXPECT_EQ(search.evaluation(), before + 30);
     sizes(1000, 1000, 1);
-    optimizer.optimize(problem);
-    EXPECT_EQ(optimizer.snapshot().evaluation, before + 30 + 60);
+    search.optimize(problem);
+    EXPECT_EQ(search.evaluation(), before + 30 + 60);
 }
 
 // The console switch prints the best vector after each call.
@@ -402,16 +399,16 @@ TEST_F(DEOptimizerTest, ConsoleSwitchPrintsTheBestVector) {
     problem.setZeroRadii(1, 1, 1);
     problem.setPoleRadii(1, 1, 0);
     problem.setAllpassRadii(1, 1, 0);
-    optimizer.optimize(problem);
+    search.optimize(problem);
     const std::string before = out.str();
-    optimizer.consoleEnable();
-    optimizer.optimize(problem);
-    ParamVector b = optimizer.snapshot().best;
+    search.consoleEnable();
+    search.optimize(problem);
+    ParamVector b = search.best();
     std::string expected = before + "best[0] = " + text::formatDouble(b[0]) +
                            "\nbest[1] = " + text::formatDouble(b[1]) + "\n \n";
     EXPECT_EQ(out.str(), expected);
-    optimizer.consoleDisable();
-    optimizer.optimize(problem);
+    search.consoleDisable();
+    search.optimize(problem);
     EXPECT_EQ(out.str(), expected);
 }
 
