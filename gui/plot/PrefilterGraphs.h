@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "plot/PlotGraph.h"
-#include "plot/PrefilterResponse.h"
+#include "problem/PrefilterTransform.h"
 
 namespace dovra::gui {
 

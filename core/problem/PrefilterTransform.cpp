@@ -1,4 +1,4 @@
-#include "plot/PrefilterResponse.h"
+#include "problem/PrefilterTransform.h"
 
 #include "problem/Response.h"
 
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <utility>
 
-namespace dovra::gui {
+namespace dovra {
 
 PrefilterLists readPrefilter(const std::vector<double>& numerator,
                              const std::vector<double>& denominator, int limit,
@@ -155,4 +155,4 @@ double gdel_ab(const std::vector<double>& a, const std::vector<double>& b, int a
     return response::groupDelay(a, b, aDegree, bDegree, w, usedNa, usedNb);
 }
 
-} // namespace dovra::gui
+} // namespace dovra

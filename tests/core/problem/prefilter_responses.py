@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Reference responses of a few prefilters, computed with SciPy, for the
-prefilter plot tests: the magnitude in dB at the normalized frequencies
-k/1024 (k = 0 .. 512) and the group delay in samples at i/300 (i = 0 .. 150).
+prefilter transform test (tests/core/problem/PrefilterTransformTest.cpp) and
+the prefilter graphs' test (tests/gui/PlotGraphsTest.cpp): the magnitude in dB
+at the normalized frequencies k/1024 (k = 0 .. 512) and the group delay in
+samples at i/300 (i = 0 .. 150).
 
 Each filter is written as
     filter NAME
@@ -9,7 +11,8 @@ Each filter is written as
     denominator c0 c1 ...    (may be empty)
     magnitude f1 dB1 f2 dB2 ...
     delay f1 d1 f2 d2 ...
-Run from this folder: /usr/bin/python3 prefilter_responses.py > prefilter_responses.txt
+Run from tests/core/problem:
+    /usr/bin/python3 prefilter_responses.py > prefilter_responses.txt
 """
 
 import numpy as np

@@ -1,14 +1,14 @@
 #pragma once
-// The prefilter's responses as its two plots compute them, from the
-// coefficient lists alone: the magnitude at the 513 bins of a 1024-point
-// real-input transform, and the group delay of A(z) / B(z) at any frequency.
-// Plain arithmetic, no widget.
+// The prefilter's responses as its two plots draw them, from the coefficient
+// lists alone: the magnitude at the n/2 + 1 bins of an n-point real-input
+// transform (n = 1024 for the plot), and the group delay of A(z) / B(z) at any
+// frequency.
 
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace dovra::gui {
+namespace dovra {
 
 /// Coefficient lists read for a plot: at most `limit` of each, scaled by
 /// 1/b[0], lists of one coefficient widened to two.
@@ -47,4 +47,4 @@ std::vector<double> prefilterMagnitude(const PrefilterLists& lists, int n, int m
 double gdel_ab(const std::vector<double>& a, const std::vector<double>& b, int aDegree, int bDegree,
                double w);
 
-} // namespace dovra::gui
+} // namespace dovra
