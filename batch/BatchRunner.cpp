@@ -191,7 +191,8 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
                 replaced.push_back(line);
             }
         });
-    const bool loaded = openDatabase(session, options.config);
+    LoadFailure failure;
+    const bool loaded = openDatabase(session, options.config, &failure);
     if (loaded) {
         validateSettings(session);
     }
@@ -203,8 +204,11 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     if (!loaded) {
         // A task that did not load as written is not run: its numbers would
         // not be the ones in the file.
-        session.console().err("dovra-batch: " + options.config +
-                              " could not be loaded completely; nothing designed");
+        session.console().err(
+            "dovra-batch: " + text::printable(options.config, std::string::npos) +
+            " could not be loaded: " +
+            (failure.line > 0 ? "line " + std::to_string(failure.line) + ": " : std::string()) +
+            failure.message + "; nothing designed");
         return kCannotRun;
     }
     if (options.results) {
@@ -292,6 +296,10 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
         } else if (!options.quiet) {
             session.console().err("Plots written to " + *options.plots);
         }
+    }
+    if (snap.refused) {
+        // Refused before anything was designed: no results file was written.
+        return kCannotRun;
     }
     if (!session.printOut().lastReportOk()) {
         session.console().err("dovra-batch: the results file " + session.getResultsFileName() +

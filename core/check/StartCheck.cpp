@@ -4,6 +4,7 @@
 
 #include "problem/DEProblem.h"
 #include "problem/Types.h"
+#include "text/AtomicFile.h"
 #include "text/NumberText.h"
 
 namespace dovra {
@@ -75,12 +76,21 @@ std::string startRefusal(const StartValues& v) {
     for (std::size_t t = 0; t < v.constraints.size(); ++t) {
         const auto& rows = v.constraints[t];
         limits = limits || rows.size() >= 2;
+        double previous = 0.0;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const double w = *text::parseDouble(rows[i].omega);
+            const std::string row =
+                std::string(kConstraintNames[t]) + ", row " + std::to_string(i) + ": Omega ";
             if (!(w >= 0.0 && w <= 0.5)) {
-                return std::string(kConstraintNames[t]) + ", row " + std::to_string(i) +
-                       ": Omega " + rows[i].omega + " is outside 0 to 0.5";
+                return row + rows[i].omega + " is outside 0 to 0.5";
             }
+            // A limit runs from one row to the next, rising in frequency (two
+            // rows at one frequency make a step).
+            if (i > 0 && w < previous) {
+                return row + rows[i].omega + " is below the row before it (" + rows[i - 1].omega +
+                       "): the rows must rise in frequency";
+            }
+            previous = w;
         }
     }
     if (v.method == DesignMethod::ZPlane && !limits) {
@@ -95,6 +105,11 @@ std::string realizationRefusal(const StartValues& v) {
     }
     return DEProblem::checkCapacity(v.numDeg, v.denomDeg, v.linPairs, v.allpassPairs)
         .value_or(std::string());
+}
+
+std::string resultsFileRefusal(const std::string& path) {
+    const std::string why = writeProblem(path);
+    return why.empty() ? why : "The results file cannot be written: " + why;
 }
 
 std::vector<std::string> schemeNotes(const StartValues& v) {

@@ -34,7 +34,8 @@ std::string firstUnreadableEntry(const StartValues& v);
 
 /// Why Start cannot prepare the task, in the order it looks: an entry that is
 /// not a number; a table over its capacity; a constraint row whose frequency
-/// lies outside 0 to 0.5, naming the table, the row and the value; for the
+/// lies outside 0 to 0.5 or below the row before it, naming the table, the row
+/// and the value; for the
 /// Z-plane design, a scheme in which no table limits anything (every
 /// constraint table has fewer than two rows): kNothingToDesign. Empty when
 /// it can.
@@ -43,6 +44,12 @@ std::string startRefusal(const StartValues& v);
 /// Why the Z-plane design's realization does not fit the capacities (the
 /// other methods set their own degrees); empty when it fits.
 std::string realizationRefusal(const StartValues& v);
+
+/// Why the results file cannot be written where it is named (a folder, a
+/// missing or read-only folder, a file that may not be written), checked at
+/// Start so that no design is made whose results would be lost; empty when
+/// it can.
+std::string resultsFileRefusal(const std::string& path);
 
 /// Lines for the user about tables that limit nothing although they hold a
 /// row: a limit runs from one row to the next, so a single row limits nothing.

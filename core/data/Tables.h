@@ -18,7 +18,7 @@ using ListLines = std::vector<std::string>;
 
 /// A row of text elements, created for the table that will own it.
 template <class Table> class TableRecord {
-public:
+  public:
     explicit TableRecord(Table* owner = nullptr) : elements_(5), owner_(owner) {}
 
     void addElement(const std::string& text) { elements_.push_back(text); }
@@ -77,14 +77,14 @@ public:
 
     bool operator==(const TableRecord& other) const { return elements_ == other.elements_; }
 
-private:
+  private:
     std::vector<std::string> elements_;
     Table* owner_;
 };
 
 /// A constraint row: Omega, Limit, Quant, Min, Max.
 template <class Table> class ConstraintRecord : public TableRecord<Table> {
-public:
+  public:
     using TableRecord<Table>::TableRecord;
     const std::string& getOmega() const { return this->getElement(0); }
     const std::string& getLimit() const { return this->getElement(1); }
@@ -104,7 +104,7 @@ public:
 
 /// A prefilter row: Coeff and four elements carried along.
 template <class Table> class CoefficientRecord : public TableRecord<Table> {
-public:
+  public:
     using TableRecord<Table>::TableRecord;
     const std::string& getCoeff() const { return this->getElement(0); }
     void setCoeff(const std::string& coeff) { this->setElement(coeff, 0); }
@@ -119,7 +119,7 @@ std::string padToEight(const std::string& text);
 
 /// The operations every table has.
 template <class Record> class Table {
-public:
+  public:
     using RecordType = Record;
 
     Table() { rows_.reserve(100); }
@@ -183,17 +183,28 @@ public:
     /// A new row owned by this table.
     Record newRecord() { return Record(self()); }
 
-protected:
+    /// Takes the rows of other, in order, as loading them would.
+    void assignRows(const Table& other) {
+        if (&other == this) {
+            return;
+        }
+        clear();
+        for (const Record& row : other.rows_) {
+            addRecord(row);
+        }
+    }
+
+  protected:
     std::vector<Record> rows_;
 
-private:
+  private:
     using Owner = std::remove_pointer_t<decltype(std::declval<Record>().getDataBase())>;
     Owner* self() { return static_cast<Owner*>(this); }
     bool modified_ = false;
 };
 
 template <class Record> class ConstraintTable : public Table<Record> {
-public:
+  public:
     /// Omega padded to 8 characters, the separator, Limit.
     void display(ListLines& list) const {
         list.clear();
@@ -220,7 +231,7 @@ public:
 };
 
 template <class Record> class CoefficientTable : public Table<Record> {
-public:
+  public:
     /// Coeff padded to 8 characters.
     void display(ListLines& list) const {
         list.clear();
@@ -242,15 +253,15 @@ class GdConstraintsDataBase;
 class FixedFilterDataBase;
 
 class MagConstraintsDataBaseRecord : public ConstraintRecord<MagConstraintsDataBase> {
-public:
+  public:
     using ConstraintRecord::ConstraintRecord;
 };
 class GdConstraintsDataBaseRecord : public ConstraintRecord<GdConstraintsDataBase> {
-public:
+  public:
     using ConstraintRecord::ConstraintRecord;
 };
 class FixedFilterDataBaseRecord : public CoefficientRecord<FixedFilterDataBase> {
-public:
+  public:
     using CoefficientRecord::CoefficientRecord;
 };
 

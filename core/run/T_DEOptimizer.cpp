@@ -238,6 +238,11 @@ void T_DEOptimizer::finishClassical(const std::string& status) {
     search_.setFigures(0, 0, 0.0);
     designFinished_ = true;
     host_.setDegrees(0, 0, 0, 0);
+    // Nothing was designed: the task cannot be run as given.
+    {
+        std::lock_guard lock(figuresMutex_);
+        published_.refused = true;
+    }
     publishFigures(nullptr);
 }
 

@@ -10,6 +10,7 @@
 
 #include "data/LineReader.h"
 #include "session/DesignSession.h"
+#include "session/DesignTask.h"
 #include "text/AtomicFile.h"
 #include "text/NumberText.h"
 
@@ -52,55 +53,81 @@ const char* const kDesignType = "Design type ID not read, Exception:";
 const char* const kIOException = "IOException: ";
 const char* const kFileNotFound = "FileNotFoundException: ";
 
-std::string loadEndedAt(int line) {
-    return "Configuration file not fully loaded: reading ended at line " + std::to_string(line) +
-           ", the remaining values keep their settings";
+/// "line 3: NumDeg not read, Exception:For input string: ..." (or the message
+/// alone when no line is known).
+std::string where(const LoadFailure& f) {
+    return f.line > 0 ? "line " + std::to_string(f.line) + ": " + f.message : f.message;
 }
+
+// The one line that ends a load that was not complete.
+std::string notLoaded(const LoadFailure& f) {
+    return "Configuration file not loaded: " + where(f) + "; the task is as it was";
+}
+std::string loadedInPart(const LoadFailure& f) {
+    return "Configuration file loaded in part: " + where(f) +
+           "; the items from there on keep their values";
+}
+
+/// The largest file a task can be: six tables of the largest size a file may
+/// give, with room to spare. A larger one is no task, and reading it would
+/// only fill the memory.
+constexpr std::uintmax_t kMaxFileBytes = 16u << 20;
+/// Rows a table may get from a file; a larger count is no task's.
+constexpr int kMaxRows = 65536;
 
 // --- failure texts that follow the fixed texts ------------------------------------
 
 const char* const kEndOfFile = "end of file";
 const char* const kReadError = "read error";
 
+// A line of the file as a message quotes it: bytes that are not printable
+// are shown by their code, a long line is cut.
 std::string notANumber(const std::string& line) {
-    return "For input string: \"" + line + "\"";
+    return "For input string: \"" + text::printable(line) + "\"";
 }
 
 std::string negativeCount(const std::string& line) {
-    return "negative row count: \"" + line + "\"";
+    return "negative row count: \"" + text::printable(line) + "\"";
+}
+
+std::string tooManyRows(const std::string& line) {
+    return "row count " + text::printable(line) + " is more than a table may hold (" +
+           std::to_string(kMaxRows) + ")";
 }
 
 // --- reading ------------------------------------------------------------------------
 
 class Reader {
   public:
-    Reader(DesignSession& s, std::istream& in, LoadFailure* failure)
-        : s_(s), in_(in), failure_(failure) {}
+    Reader(DesignTask& t, std::istream& in, LoadFailure* failure)
+        : t_(t), in_(in), failure_(failure) {}
 
     bool readAll() {
-        block(s_.magUpper(), kUpperMagnitude);
-        block(s_.magLower(), kLowerMagnitude);
-        block(s_.gdUpper(), kUpperGroupDelay);
-        block(s_.gdLower(), kLowerGroupDelay);
-        bool complete = intItem(kNumDeg, [&](int v) { s_.setNumDeg(v); }) &&
-                        intItem(kDenomDeg, [&](int v) { s_.setDenomDeg(v); }) &&
-                        intItem(kNZlinPair, [&](int v) { s_.setNZlinPair(v); }) &&
-                        intItem(kNP, [&](int v) { s_.setNP(v); }) && granularityItem() &&
-                        intItem(kWordLength, [&](int v) { s_.setWordLength(v); }) &&
-                        intItem(kNP2, [&](int v) { s_.setNP2(v); }) &&
-                        intItem(kNZPAllpPair, [&](int v) { s_.setNZPAllpPair(v); }) &&
-                        doubleItem(kRadius, [&](double v) { s_.setPoleRadiusRestr(v); }) &&
-                        doubleItem(kRadius, [&](double v) { s_.setZeroRadiusRestrLow(v); }) &&
-                        doubleItem(kRadius, [&](double v) { s_.setZeroRadiusRestrHigh(v); });
+        RealizationSettings& r = t_.realization();
+        OptimizationSettings& o = t_.optimization();
+        block(t_.magUpper(), kUpperMagnitude);
+        block(t_.magLower(), kLowerMagnitude);
+        block(t_.gdUpper(), kUpperGroupDelay);
+        block(t_.gdLower(), kLowerGroupDelay);
+        bool complete = intItem(kNumDeg, [&](int v) { r.setNumDeg(v); }) &&
+                        intItem(kDenomDeg, [&](int v) { r.setDenomDeg(v); }) &&
+                        intItem(kNZlinPair, [&](int v) { r.setNZlinPair(v); }) &&
+                        intItem(kNP, [&](int v) { o.setNP(v); }) && granularityItem() &&
+                        intItem(kWordLength, [&](int v) { r.setWordLength(v); }) &&
+                        intItem(kNP2, [&](int v) { o.setNP2(v); }) &&
+                        intItem(kNZPAllpPair, [&](int v) { r.setNZPAllpPair(v); }) &&
+                        doubleItem(kRadius, [&](double v) { r.setPoleRadiusRestr(v); }) &&
+                        doubleItem(kRadius, [&](double v) { r.setZeroRadiusRestrLow(v); }) &&
+                        doubleItem(kRadius, [&](double v) { r.setZeroRadiusRestrHigh(v); });
         if (!complete) {
             return false;
         }
-        block(s_.ffNumerator(), kNumerator);
-        block(s_.ffDenominator(), kDenominator);
+        block(t_.ffNumerator(), kNumerator);
+        block(t_.ffDenominator(), kDenominator);
         // The structure goes before the design method: a method that allows a
         // structure then keeps the one just set.
-        if (intItem(kStructId, [&](int v) { s_.setStructId(v); }) && freezeItem()) {
-            intItem(kDesignType, [&](int v) { s_.setDesignIdentifierIdx(v); });
+        if (intItem(kStructId, [&](int v) { r.setStructId(v); }) && freezeItem()) {
+            intItem(kDesignType, [&](int v) { r.setDesignIdentifierIdx(v); });
         }
         return clean_;
     }
@@ -112,17 +139,15 @@ class Reader {
             *failure_ = {line, fileLine};
         }
         clean_ = false;
-        s_.console().out(line, LineKind::Error);
+        t_.console().out(line, LineKind::Error);
     }
 
     /// The text that follows a fixed text when no line could be read.
     const char* noLineText() const { return in_.failed() ? kReadError : kEndOfFile; }
 
-    /// Ends the load at the current item: its message, then the line that says so.
+    /// Ends the load at the current item, with its message.
     bool endLoad(const char* message, const std::string& failure, bool lineWasRead) {
-        const int at = in_.lineNumber() + (lineWasRead ? 0 : 1);
-        report(message + failure, at);
-        report(loadEndedAt(at), at);
+        report(message + failure, in_.lineNumber() + (lineWasRead ? 0 : 1));
         return false;
     }
 
@@ -135,6 +160,8 @@ class Reader {
             report(texts.formatError + notANumber(*line), in_.lineNumber());
         } else if (*n < 0) {
             report(texts.formatError + negativeCount(*line), in_.lineNumber());
+        } else if (*n > kMaxRows) {
+            report(texts.formatError + tooManyRows(*line), in_.lineNumber());
         } else {
             count = *n;
         }
@@ -192,7 +219,7 @@ class Reader {
         if (!line && in_.failed()) {
             return endLoad(kGranularity, kReadError, false);
         }
-        s_.setSamplingGranularity(line.value_or(std::string()));
+        t_.optimization().setSamplingGranularity(line.value_or(std::string()));
         return true;
     }
 
@@ -203,11 +230,11 @@ class Reader {
         if (!line && in_.failed()) {
             return endLoad(kFreeze, kReadError, false);
         }
-        s_.setFreezingStateOfGdConstraints(line && text::parseBool(*line));
+        t_.groupDelay().setFreezingStateOfGdConstraints(line && text::parseBool(*line));
         return true;
     }
 
-    DesignSession& s_;
+    DesignTask& t_;
     LineReader in_;
     LoadFailure* failure_;
     bool clean_ = true;
@@ -228,38 +255,40 @@ void line(std::ostream& out, const std::string& text) {
 
 } // namespace
 
-void writeConfiguration(DesignSession& s, std::ostream& out) {
-    writeBlock(s.magUpper(), out);
-    writeBlock(s.magLower(), out);
-    writeBlock(s.gdUpper(), out);
-    writeBlock(s.gdLower(), out);
-    line(out, text::formatInt(s.getNumDeg()));
-    line(out, text::formatInt(s.getDenomDeg()));
-    line(out, text::formatInt(s.getNZLinPair()));
-    line(out, text::formatInt(s.getNP()));
-    line(out, s.getSamplingGranularity());
-    line(out, text::formatInt(s.getWordLength()));
-    line(out, text::formatInt(s.getNP2()));
-    line(out, text::formatInt(s.getNZPAllpPair()));
-    line(out, text::formatDouble(s.getPoleRadiusRestr()));
-    line(out, text::formatDouble(s.getZeroRadiusRestrLow()));
-    line(out, text::formatDouble(s.getZeroRadiusRestrHigh()));
-    writeBlock(s.ffNumerator(), out);
-    writeBlock(s.ffDenominator(), out);
-    line(out, text::formatInt(s.getStructId()));
-    line(out, text::formatBool(s.getFreezingStateOfGdConstraints()));
-    line(out, text::formatInt(s.getDesignIdentifierIdx()));
+void writeConfiguration(DesignTask& t, std::ostream& out) {
+    RealizationSettings& r = t.realization();
+    OptimizationSettings& o = t.optimization();
+    writeBlock(t.magUpper(), out);
+    writeBlock(t.magLower(), out);
+    writeBlock(t.gdUpper(), out);
+    writeBlock(t.gdLower(), out);
+    line(out, text::formatInt(r.getNumDeg()));
+    line(out, text::formatInt(r.getDenomDeg()));
+    line(out, text::formatInt(r.getNZLinPair()));
+    line(out, text::formatInt(o.getNP()));
+    line(out, o.getSamplingGranularity());
+    line(out, text::formatInt(r.getWordLength()));
+    line(out, text::formatInt(o.getNP2()));
+    line(out, text::formatInt(r.getNZPAllpPair()));
+    line(out, text::formatDouble(r.getPoleRadiusRestr()));
+    line(out, text::formatDouble(r.getZeroRadiusRestrLow()));
+    line(out, text::formatDouble(r.getZeroRadiusRestrHigh()));
+    writeBlock(t.ffNumerator(), out);
+    writeBlock(t.ffDenominator(), out);
+    line(out, text::formatInt(r.getStructId()));
+    line(out, text::formatBool(t.groupDelay().getFreezingStateOfGdConstraints()));
+    line(out, text::formatInt(r.getDesignIdentifierIdx()));
 }
 
-bool readConfiguration(DesignSession& s, std::istream& in, LoadFailure* failure) {
-    return Reader(s, in, failure).readAll();
+bool readConfiguration(DesignTask& t, std::istream& in, LoadFailure* failure) {
+    return Reader(t, in, failure).readAll();
 }
 
 bool saveDatabase(DesignSession& s, const std::string& path) {
     // The whole text is built before the file is touched, so a failure cannot
     // leave a half-written file behind.
     std::ostringstream text;
-    writeConfiguration(s, text);
+    writeConfiguration(s.task(), text);
     std::string error;
     std::string note;
     if (!writeFileAtomically(path, text.str(), error, nullptr, &note)) {
@@ -272,32 +301,50 @@ bool saveDatabase(DesignSession& s, const std::string& path) {
     return true;
 }
 
-bool openDatabase(DesignSession& s, const std::string& path, LoadFailure* failure) {
+bool openDatabase(DesignSession& s, const std::string& path, LoadFailure* failure, LoadMode mode) {
     s.startup().setConfigFileName(path);
-    // A folder opens for reading on some systems and then fails on the first
-    // read, which would empty every table; refuse it before anything changes.
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        const std::string line = kFileNotFound + path + " (" + std::strerror(EISDIR) + ")";
+    auto refuse = [&](const std::string& why) {
+        const std::string line =
+            kFileNotFound + text::printable(path, std::string::npos) + " (" + why + ")";
         s.console().out(line, LineKind::Error);
         if (failure) {
             *failure = {line, 0};
         }
         return false;
+    };
+    // A folder opens for reading on some systems and then fails on the first
+    // read; a file far larger than a task would only fill the memory.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return refuse(std::strerror(EISDIR));
+    }
+    if (const auto bytes = std::filesystem::file_size(path, ec); !ec && bytes > kMaxFileBytes) {
+        return refuse(std::to_string(bytes) + " bytes, more than a design task can be (at most " +
+                      std::to_string(kMaxFileBytes) + ")");
     }
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) {
-        int e = errno;
-        const std::string line =
-            kFileNotFound + path + " (" + (e != 0 ? std::strerror(e) : "cannot be opened") + ")";
-        s.console().out(line, LineKind::Error);
-        if (failure) {
-            *failure = {line, 0};
-        }
-        return false;
+        const int e = errno;
+        return refuse(e != 0 ? std::strerror(e) : "cannot be opened");
     }
-    return readConfiguration(s, in, failure);
+    // Read into a copy of the task: only a complete read replaces it (or,
+    // when asked, what could be read, the later items keeping their values).
+    DesignTask read(s.console());
+    read.assign(s.task());
+    LoadFailure first;
+    const bool complete = readConfiguration(read, in, &first);
+    if (complete || mode == LoadMode::WhatCouldBeRead) {
+        s.task().assign(read);
+    }
+    if (!complete) {
+        s.console().out(mode == LoadMode::WhatCouldBeRead ? loadedInPart(first) : notLoaded(first),
+                        LineKind::Error);
+        if (failure) {
+            *failure = first;
+        }
+    }
+    return complete;
 }
 
 } // namespace dovra

@@ -16,9 +16,8 @@
 namespace dovra {
 
 DesignSession::DesignSession(std::ostream& out, std::ostream& err)
-    : console_(out, err), realization_(console_), optimization_(console_), groupDelay_(console_),
-      activity_(console_), startup_(console_) {
-    optimization_.setDebug(DebugOn());
+    : console_(out, err), task_(console_), activity_(console_), startup_(console_) {
+    task_.optimization().setDebug(DebugOn());
     optimizer_ = std::make_unique<T_DEOptimizer>(*this);
     printOut_ = std::make_unique<PrintOut>(console_);
 }
@@ -32,109 +31,109 @@ DesignSession::~DesignSession() {
 }
 
 std::vector<std::string> DesignSession::getProblemIdentifiers() const {
-    return realization_.getProblemIdentifiers();
+    return task_.realization().getProblemIdentifiers();
 }
 int DesignSession::getCurrentProblem() const {
-    return realization_.getCurrentProblem();
+    return task_.realization().getCurrentProblem();
 }
 std::string DesignSession::getDesignIdentifier() const {
-    return realization_.getDesignIdentifier();
+    return task_.realization().getDesignIdentifier();
 }
 int DesignSession::getDesignIdentifierIdx() const {
-    return realization_.getDesignIdentifierIdx();
+    return task_.realization().getDesignIdentifierIdx();
 }
 void DesignSession::setDesignIdentifierIdx(int i) {
-    realization_.setDesignIdentifierIdx(i);
+    task_.realization().setDesignIdentifierIdx(i);
 }
 int DesignSession::getNumDeg() {
-    return realization_.getNumDeg();
+    return task_.realization().getNumDeg();
 }
 void DesignSession::setNumDeg(int n) {
-    realization_.setNumDeg(n);
+    task_.realization().setNumDeg(n);
 }
 int DesignSession::getDenomDeg() {
-    return realization_.getDenomDeg();
+    return task_.realization().getDenomDeg();
 }
 void DesignSession::setDenomDeg(int n) {
-    realization_.setDenomDeg(n);
+    task_.realization().setDenomDeg(n);
 }
 double DesignSession::getZeroRadiusRestrLow() {
-    return realization_.getZeroRadiusRestrLow();
+    return task_.realization().getZeroRadiusRestrLow();
 }
 void DesignSession::setZeroRadiusRestrLow(double v) {
-    realization_.setZeroRadiusRestrLow(v);
+    task_.realization().setZeroRadiusRestrLow(v);
 }
 double DesignSession::getZeroRadiusRestrHigh() {
-    return realization_.getZeroRadiusRestrHigh();
+    return task_.realization().getZeroRadiusRestrHigh();
 }
 void DesignSession::setZeroRadiusRestrHigh(double v) {
-    realization_.setZeroRadiusRestrHigh(v);
+    task_.realization().setZeroRadiusRestrHigh(v);
 }
 double DesignSession::getPoleRadiusRestr() {
-    return realization_.getPoleRadiusRestr();
+    return task_.realization().getPoleRadiusRestr();
 }
 void DesignSession::setPoleRadiusRestr(double v) {
-    realization_.setPoleRadiusRestr(v);
+    task_.realization().setPoleRadiusRestr(v);
 }
 int DesignSession::getNZLinPair() {
-    return realization_.getNZLinPair();
+    return task_.realization().getNZLinPair();
 }
 void DesignSession::setNZlinPair(int n) {
-    realization_.setNZlinPair(n);
+    task_.realization().setNZlinPair(n);
 }
 int DesignSession::getNZPAllpPair() {
-    return realization_.getNZPAllpPair();
+    return task_.realization().getNZPAllpPair();
 }
 void DesignSession::setNZPAllpPair(int n) {
-    realization_.setNZPAllpPair(n);
+    task_.realization().setNZPAllpPair(n);
 }
 int DesignSession::getWordLength() const {
-    return realization_.getWordLength();
+    return task_.realization().getWordLength();
 }
 void DesignSession::setWordLength(int w) {
-    realization_.setWordLength(w);
+    task_.realization().setWordLength(w);
 }
 int DesignSession::getStructId() const {
-    return realization_.getStructId();
+    return task_.realization().getStructId();
 }
 void DesignSession::setStructId(int s) {
-    realization_.setStructId(s);
+    task_.realization().setStructId(s);
 }
 long DesignSession::getDimension() {
-    return realization_.getDimension();
+    return task_.realization().getDimension();
 }
 std::int64_t DesignSession::getQuant() const {
-    return realization_.getQuant();
+    return task_.realization().getQuant();
 }
 int DesignSession::getNP() {
-    return optimization_.getNP();
+    return task_.optimization().getNP();
 }
 void DesignSession::setNP(int n) {
-    optimization_.setNP(n);
+    task_.optimization().setNP(n);
 }
 int DesignSession::getNP2() {
-    return optimization_.getNP2();
+    return task_.optimization().getNP2();
 }
 void DesignSession::setNP2(int n) {
-    optimization_.setNP2(n);
+    task_.optimization().setNP2(n);
 }
 std::string DesignSession::getSamplingGranularity() const {
-    return optimization_.getSamplingGranularity();
+    return task_.optimization().getSamplingGranularity();
 }
 void DesignSession::setSamplingGranularity(const std::string& s) {
-    optimization_.setSamplingGranularity(s);
+    task_.optimization().setSamplingGranularity(s);
 }
 std::string DesignSession::getSamplingMode() const {
-    return optimization_.getSamplingMode();
+    return task_.optimization().getSamplingMode();
 }
 double DesignSession::getRange() const {
-    return optimization_.getRange();
+    return task_.optimization().getRange();
 }
 bool DesignSession::getFreezingStateOfGdConstraints() const {
-    return groupDelay_.getFreezingStateOfGdConstraints();
+    return task_.groupDelay().getFreezingStateOfGdConstraints();
 }
 void DesignSession::setFreezingStateOfGdConstraints(bool on) {
-    groupDelay_.setFreezingStateOfGdConstraints(on);
+    task_.groupDelay().setFreezingStateOfGdConstraints(on);
 }
 int DesignSession::getRefreshRate() {
     return activity_.getRefreshRate();
@@ -213,17 +212,17 @@ StartValues DesignSession::startValues() {
             to.push_back({table.getRecord(i)->getOmega(), table.getRecord(i)->getLimit()});
         }
     };
-    rows(magUpper_, v.constraints[0]);
-    rows(magLower_, v.constraints[1]);
-    rows(gdUpper_, v.constraints[2]);
-    rows(gdLower_, v.constraints[3]);
+    rows(task_.magUpper(), v.constraints[0]);
+    rows(task_.magLower(), v.constraints[1]);
+    rows(task_.gdUpper(), v.constraints[2]);
+    rows(task_.gdLower(), v.constraints[3]);
     auto coefficients = [](const FixedFilterDataBase& table, std::vector<std::string>& to) {
         for (int i = 0; i < table.getSize(); ++i) {
             to.push_back(table.getRecord(i)->getElement(0));
         }
     };
-    coefficients(ffNumerator_, v.prefilter[0]);
-    coefficients(ffDenominator_, v.prefilter[1]);
+    coefficients(task_.ffNumerator(), v.prefilter[0]);
+    coefficients(task_.ffDenominator(), v.prefilter[1]);
     v.method = getDesignMethod();
     return v;
 }
@@ -259,6 +258,9 @@ void DesignSession::initProblem() {
 
 std::string DesignSession::refusalBeforePreparation() {
     if (std::string why = startRefusal(startValues()); !why.empty()) {
+        return why;
+    }
+    if (std::string why = resultsFileRefusal(getResultsFileName()); !why.empty()) {
         return why;
     }
     if (optimizer_->currentProblem() == nullptr) {
@@ -298,14 +300,16 @@ RunInput DesignSession::runInput() {
             v.limit.push_back((this->*limit)(table, i));
         }
     };
-    constraints(magUpper_, in.magUpper, &DesignSession::getMagDbOmega,
+    constraints(task_.magUpper(), in.magUpper, &DesignSession::getMagDbOmega,
                 &DesignSession::getMagDbLimit);
-    constraints(magLower_, in.magLower, &DesignSession::getMagDbOmega,
+    constraints(task_.magLower(), in.magLower, &DesignSession::getMagDbOmega,
                 &DesignSession::getMagDbLimit);
-    constraints(gdUpper_, in.gdUpper, &DesignSession::getGdDbOmega, &DesignSession::getGdDbLimit);
-    constraints(gdLower_, in.gdLower, &DesignSession::getGdDbOmega, &DesignSession::getGdDbLimit);
-    in.ffNumerator = coefficientValues(ffNumerator_, 0, kTableCapacity);
-    in.ffDenominator = coefficientValues(ffDenominator_, 0, kTableCapacity);
+    constraints(task_.gdUpper(), in.gdUpper, &DesignSession::getGdDbOmega,
+                &DesignSession::getGdDbLimit);
+    constraints(task_.gdLower(), in.gdLower, &DesignSession::getGdDbOmega,
+                &DesignSession::getGdDbLimit);
+    in.ffNumerator = coefficientValues(task_.ffNumerator(), 0, kTableCapacity);
+    in.ffDenominator = coefficientValues(task_.ffDenominator(), 0, kTableCapacity);
     in.realization = realizationValues();
     in.settings = searchSettings();
     in.parameters = searchParameters();
@@ -362,8 +366,8 @@ ReportInput DesignSession::reportInput() {
     in.snapshot = snapshot();
     // The report lists a prefilter table of two or more rows within its own
     // capacity.
-    in.ffNumerator = coefficientValues(ffNumerator_, 2, PrintOut::prefilter_capacity);
-    in.ffDenominator = coefficientValues(ffDenominator_, 2, PrintOut::prefilter_capacity);
+    in.ffNumerator = coefficientValues(task_.ffNumerator(), 2, PrintOut::prefilter_capacity);
+    in.ffDenominator = coefficientValues(task_.ffDenominator(), 2, PrintOut::prefilter_capacity);
     return in;
 }
 
@@ -587,6 +591,12 @@ void DesignSession::done() {
     judgeRun();
     for (auto* o : copy) {
         o->done();
+    }
+    // A run refused before it designed anything writes no results file: an
+    // existing one (a good run's) stays as it was.
+    if (optimizer_->snapshot().refused) {
+        console_.out(getStatus() + kNoResultsWritten, LineKind::Error);
+        return;
     }
     writeReport();
 }

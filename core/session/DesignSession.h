@@ -25,6 +25,7 @@
 #include "report/PrintOut.h"
 #include "run/ProgressSnapshot.h"
 #include "run/RunHost.h"
+#include "session/DesignTask.h"
 #include "session/WizardState.h"
 #include "settings/RealizationSettings.h"
 #include "settings/RunSettings.h"
@@ -46,6 +47,9 @@ class SessionObserver {
 
 /// Added to the status when the results file could not be written.
 inline constexpr const char* kResultsNotWritten = " (results file not written)";
+/// Added to the status of a refused run, which writes no results file.
+inline constexpr const char* kNoResultsWritten =
+    "; nothing designed, no results file written (an existing one is kept)";
 
 class DesignSession : public RunHost {
   public:
@@ -56,18 +60,21 @@ class DesignSession : public RunHost {
 
     Console& console() override { return console_; }
 
+    /// The design task: the six tables and the settings a file holds.
+    DesignTask& task() { return task_; }
+
     // --- the six tables -------------------------------------------------------
-    MagConstraintsDataBase& magUpper() { return magUpper_; }
-    MagConstraintsDataBase& magLower() { return magLower_; }
-    GdConstraintsDataBase& gdUpper() { return gdUpper_; }
-    GdConstraintsDataBase& gdLower() { return gdLower_; }
-    FixedFilterDataBase& ffNumerator() { return ffNumerator_; }
-    FixedFilterDataBase& ffDenominator() { return ffDenominator_; }
+    MagConstraintsDataBase& magUpper() { return task_.magUpper(); }
+    MagConstraintsDataBase& magLower() { return task_.magLower(); }
+    GdConstraintsDataBase& gdUpper() { return task_.gdUpper(); }
+    GdConstraintsDataBase& gdLower() { return task_.gdLower(); }
+    FixedFilterDataBase& ffNumerator() { return task_.ffNumerator(); }
+    FixedFilterDataBase& ffDenominator() { return task_.ffDenominator(); }
 
     // --- settings models of the pages -------------------------------------------
-    RealizationSettings& realization() { return realization_; }
-    OptimizationSettings& optimization() { return optimization_; }
-    GroupDelaySettings& groupDelay() { return groupDelay_; }
+    RealizationSettings& realization() { return task_.realization(); }
+    OptimizationSettings& optimization() { return task_.optimization(); }
+    GroupDelaySettings& groupDelay() { return task_.groupDelay(); }
     ActivitySettings& activity() { return activity_; }
     StartupSettings& startup() { return startup_; }
 
@@ -109,8 +116,8 @@ class DesignSession : public RunHost {
     std::string getSamplingGranularity() const;
     void setSamplingGranularity(const std::string& s);
     std::string getSamplingMode() const;
-    bool getMeetBetweenSamples() const { return optimization_.getMeetBetweenSamples(); }
-    void setMeetBetweenSamples(bool on) { optimization_.setMeetBetweenSamples(on); }
+    bool getMeetBetweenSamples() const { return task_.optimization().getMeetBetweenSamples(); }
+    void setMeetBetweenSamples(bool on) { task_.optimization().setMeetBetweenSamples(on); }
     double getRange() const;
     bool getFreezingStateOfGdConstraints() const;
     void setFreezingStateOfGdConstraints(bool on);
@@ -249,16 +256,9 @@ class DesignSession : public RunHost {
     CoefficientValues coefficientValues(const FixedFilterDataBase& table, int fewest, int most);
 
     Console console_;
-    MagConstraintsDataBase magUpper_;
-    MagConstraintsDataBase magLower_;
-    GdConstraintsDataBase gdUpper_;
-    GdConstraintsDataBase gdLower_;
-    FixedFilterDataBase ffNumerator_;
-    FixedFilterDataBase ffDenominator_;
+    /// The tables and the settings a configuration file holds.
+    DesignTask task_;
 
-    RealizationSettings realization_;
-    OptimizationSettings optimization_;
-    GroupDelaySettings groupDelay_;
     ActivitySettings activity_;
     StartupSettings startup_;
 

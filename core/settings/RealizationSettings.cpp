@@ -12,7 +12,8 @@ const char* const kNumDegRange = "Warning! numerator degree out of range!";
 
 std::string notANumber(const std::string& name, const std::string& text,
                        const std::string& replacement) {
-    return "Warning! " + name + " is not a number: \"" + text + "\", using " + replacement;
+    return "Warning! " + name + " is not a number: \"" + text::printable(text) + "\", using " +
+           replacement;
 }
 
 const char* fieldName(RealizationSettings::Field f) {
@@ -77,6 +78,32 @@ RealizationSettings::RealizationSettings(Console& console) : FieldModel(console)
     texts_[PoleRadiusField] = text::formatDouble(1.0);
     texts_[LinPairField] = "0";
     texts_[AllpPairField] = "0";
+}
+
+void RealizationSettings::assign(const RealizationSettings& o) {
+    if (&o == this) {
+        return;
+    }
+    Changes changes(*this);
+    std::scoped_lock lock(mutex_, o.mutex_);
+    texts_ = o.texts_;
+    designIdx_ = o.designIdx_;
+    numDeg_ = o.numDeg_;
+    denomDeg_ = o.denomDeg_;
+    linPair_ = o.linPair_;
+    allpPair_ = o.allpPair_;
+    zeroLow_ = o.zeroLow_;
+    zeroHigh_ = o.zeroHigh_;
+    pole_ = o.pole_;
+    wordLength_ = o.wordLength_;
+    quant_ = o.quant_;
+    structId_ = o.structId_;
+    rememberedStruct_ = o.rememberedStruct_;
+    fieldsVisible_ = o.fieldsVisible_;
+    structureVisible_ = o.structureVisible_;
+    for (int f = NumDegField; f <= StructureField; ++f) {
+        changes.add(f);
+    }
 }
 
 void RealizationSettings::setText(Field field, const std::string& t) {
@@ -187,22 +214,18 @@ int RealizationSettings::validateInt(Field field, int max, bool warnRange) {
 double RealizationSettings::validateDouble(Field field) {
     Changes changes(*this);
     std::lock_guard lock(mutex_);
-    double lo = 0.0;
-    double hi = 0.0;
-    double replacement = 0.0;
-    double* store = nullptr;
-    switch (field) {
-    case ZeroRadiusLowField:
-        lo = 0.0, hi = zeroHigh_, replacement = 0.0, store = &zeroLow_;
-        break;
-    case ZeroRadiusHighField:
-        lo = zeroLow_, hi = kMaxZeroRadius, replacement = kMaxZeroRadius, store = &zeroHigh_;
-        break;
-    default:
-        lo = 0.0, hi = kMaxPoleRadius, replacement = kMaxPoleRadius, store = &pole_;
-        break;
+    if (field == ZeroRadiusLowField || field == ZeroRadiusHighField) {
+        validateZeroRadii(changes);
+        return field == ZeroRadiusLowField ? zeroLow_ : zeroHigh_;
     }
-    auto v = text::parseDouble(texts_[field]);
+    // The pole radius limit: 0 to 1.
+    auto v = text::parseDouble(texts_[PoleRadiusField]);
+    checkLimit(PoleRadiusField, v, 0.0, kMaxPoleRadius, kMaxPoleRadius, pole_, changes);
+    return pole_;
+}
+
+void RealizationSettings::checkLimit(Field field, std::optional<double> v, double lo, double hi,
+                                     double replacement, double& store, Changes& changes) {
     if (!v) {
         replaced(notANumber(fieldName(field), texts_[field], text::formatDouble(replacement)));
     } else if (!(*v >= lo && *v <= hi)) {
@@ -213,12 +236,21 @@ double RealizationSettings::validateDouble(Field field) {
     // A non-number (NaN) fails both comparisons and is replaced like an
     // out-of-range value.
     if (v && *v >= lo && *v <= hi) {
-        *store = *v;
+        store = *v;
     } else {
-        *store = replacement;
+        store = replacement;
         writeDouble(field, replacement, changes);
     }
-    return *store;
+}
+
+void RealizationSettings::validateZeroRadii(Changes& changes) {
+    // Checked as a pair in one order, so that which getter is called first
+    // (the window, a run, a save) never changes the outcome, and a task
+    // written by Save As reads back to the same limits.
+    checkLimit(ZeroRadiusLowField, text::parseDouble(texts_[ZeroRadiusLowField]), 0.0,
+               kMaxZeroRadius, 0.0, zeroLow_, changes);
+    checkLimit(ZeroRadiusHighField, text::parseDouble(texts_[ZeroRadiusHighField]), zeroLow_,
+               kMaxZeroRadius, kMaxZeroRadius, zeroHigh_, changes);
 }
 
 int RealizationSettings::getNumDeg() {

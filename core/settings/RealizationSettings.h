@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ class RealizationSettings : public FieldModel {
     static const std::array<std::string, 2>& structureItems();
 
     explicit RealizationSettings(Console& console);
+    /// Takes every value and field text of other; the listener is told of
+    /// every field.
+    void assign(const RealizationSettings& other);
 
     // Field texts as the user typed them (pushed by the page) or as the model wrote them.
     void setText(Field field, const std::string& text);
@@ -94,6 +98,14 @@ class RealizationSettings : public FieldModel {
   private:
     int validateInt(Field field, int max, bool warnRange);
     double validateDouble(Field field);
+    /// The two zero-radius limits checked as a pair, whichever is asked
+    /// first: the lower one within 0 to 99, then the upper one from the lower
+    /// one to 99.
+    void validateZeroRadii(Changes& changes);
+    /// v stored when it lies within lo to hi, else the replacement (said on
+    /// the console, and written back into the field).
+    void checkLimit(Field field, std::optional<double> v, double lo, double hi, double replacement,
+                    double& store, Changes& changes);
     void adaptPanelLayout(int index, Changes& changes);
     void writeInt(Field field, int value, Changes& changes);
     void writeDouble(Field field, double value, Changes& changes);

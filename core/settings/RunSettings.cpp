@@ -6,6 +6,23 @@ namespace dovra {
 
 OptimizationSettings::OptimizationSettings(Console& console) : FieldModel(console) {}
 
+void OptimizationSettings::assign(const OptimizationSettings& o) {
+    if (&o == this) {
+        return;
+    }
+    Changes changes(*this);
+    std::scoped_lock lock(mutex_, o.mutex_);
+    npText_ = o.npText_;
+    np2Text_ = o.np2Text_;
+    np_ = o.np_;
+    np2_ = o.np2_;
+    granularity_ = o.granularity_;
+    betweenSamples_ = o.betweenSamples_;
+    for (int f = NPField; f <= BetweenSamplesField; ++f) {
+        changes.add(f);
+    }
+}
+
 void OptimizationSettings::setText(Field field, const std::string& t) {
     std::lock_guard lock(mutex_);
     if (field == NPField) {
@@ -39,7 +56,7 @@ int OptimizationSettings::validate(Field field) {
     const std::string name =
         field == NPField ? "population size" : "population size (refinement phase)";
     if (!n) {
-        replaced("Warning! " + name + " is not a number: \"" + t + "\", using " +
+        replaced("Warning! " + name + " is not a number: \"" + text::printable(t) + "\", using " +
                  std::to_string(kMinPopulation));
     } else {
         replacedQuietly("Warning! " + name + " " + t + " out of range (" +
@@ -89,7 +106,7 @@ void OptimizationSettings::setSamplingGranularity(const std::string& s) {
     if (s == "coarse" || s == "medium" || s == "fine") {
         granularity_ = s;
     } else {
-        replaced("Invalid sampling value " + s + "...");
+        replaced("Invalid sampling value " + text::printable(s) + "...");
         granularity_ = "coarse";
     }
     changes.add(GranularityField);
@@ -105,6 +122,16 @@ void OptimizationSettings::setMeetBetweenSamples(bool on) {
     std::lock_guard lock(mutex_);
     betweenSamples_ = on;
     changes.add(BetweenSamplesField);
+}
+
+void GroupDelaySettings::assign(const GroupDelaySettings& o) {
+    if (&o == this) {
+        return;
+    }
+    Changes changes(*this);
+    std::scoped_lock lock(mutex_, o.mutex_);
+    freeze_ = o.freeze_;
+    changes.add(FreezeField);
 }
 
 bool GroupDelaySettings::getFreezingStateOfGdConstraints() const {

@@ -16,6 +16,9 @@ class OptimizationSettings : public FieldModel {
     static constexpr int kMaxPopulation = 1000;
 
     explicit OptimizationSettings(Console& console);
+    /// Takes every value and field text of other; the listener is told of
+    /// every field.
+    void assign(const OptimizationSettings& other);
 
     void setText(Field field, const std::string& text);
     std::string text(Field field) const;
@@ -54,6 +57,7 @@ class GroupDelaySettings : public FieldModel {
   public:
     enum Field { FreezeField };
     explicit GroupDelaySettings(Console& console) : FieldModel(console) {}
+    void assign(const GroupDelaySettings& other);
     bool getFreezingStateOfGdConstraints() const;
     void setFreezingStateOfGdConstraints(bool on);
     /// A click on "freeze constraints".

@@ -271,4 +271,33 @@ bool writeFileAtomically(const std::string& path, const std::string& content, st
     return true;
 }
 
+std::string writeProblem(const std::string& path) {
+    if (path.empty()) {
+        return "empty file name";
+    }
+    const Target t = resolve(path);
+    if (t.error != 0) {
+        return describe("cannot open", path, t.error);
+    }
+    if (t.exists && S_ISDIR(t.st.st_mode)) {
+        return describe("cannot replace", path, EISDIR);
+    }
+    if (t.stream || (t.exists && !S_ISREG(t.st.st_mode))) {
+        return ::access(t.name.c_str(), W_OK) == 0 ? std::string()
+                                                   : describe("cannot open", path, errno);
+    }
+    std::string tmpl = folderOf(t.name) + "/.dovra-XXXXXX";
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return {};
+    }
+    const int e = errno;
+    if (t.exists && ::access(t.name.c_str(), W_OK) == 0) {
+        return {}; // written in place, as the write itself would
+    }
+    return describe("cannot create", path, e);
+}
+
 } // namespace dovra

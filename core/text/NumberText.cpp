@@ -22,56 +22,96 @@ template <typename Real> std::string formatShortest(Real value) {
     if (value == 0) {
         return std::signbit(value) ? "-0.0" : "0.0";
     }
+    // The shortest digits that read back, from the scientific form
+    // "-d.ddde-XX"; the text is then built in a fixed buffer (no temporary
+    // strings: numbers are formatted by the thousand when a task is saved).
     std::array<char, 64> buf{};
-    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                             std::chars_format::scientific);
-    std::string sci(buf.data(), res.ptr);
-
-    bool negative = sci[0] == '-';
-    std::string body = negative ? sci.substr(1) : sci;
-    auto ePos = body.find('e');
-    std::string mantissa = body.substr(0, ePos);
-    int exponent = std::atoi(body.c_str() + ePos + 1);
-    std::string digits;
-    for (char c : mantissa) {
-        if (c != '.') {
-            digits += c;
+    const auto res =
+        std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::scientific);
+    const char* p = buf.data();
+    const bool negative = *p == '-';
+    if (negative) {
+        ++p;
+    }
+    std::array<char, 40> digits{};
+    std::size_t count = 0;
+    for (; p < res.ptr && *p != 'e'; ++p) {
+        if (*p != '.') {
+            digits[count++] = *p;
         }
     }
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
+    const int exponent = std::atoi(p + 1);
+    while (count > 1 && digits[count - 1] == '0') {
+        --count;
     }
 
-    std::string out = negative ? "-" : "";
-    Real magnitude = std::fabs(value);
+    std::array<char, 80> out{};
+    std::size_t n = 0;
+    auto put = [&](char c) { out[n++] = c; };
+    auto putDigits = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            put(digits[i]);
+        }
+    };
+    if (negative) {
+        put('-');
+    }
+    const Real magnitude = std::fabs(value);
     if (magnitude >= Real(1e-3) && magnitude < Real(1e7)) {
         if (exponent >= 0) {
-            std::size_t intLen = static_cast<std::size_t>(exponent) + 1;
-            if (digits.size() <= intLen) {
-                out += digits + std::string(intLen - digits.size(), '0') + ".0";
+            const auto intLen = static_cast<std::size_t>(exponent) + 1;
+            if (count <= intLen) {
+                putDigits(0, count);
+                for (std::size_t i = count; i < intLen; ++i) {
+                    put('0');
+                }
+                put('.');
+                put('0');
             } else {
-                out += digits.substr(0, intLen) + "." + digits.substr(intLen);
+                putDigits(0, intLen);
+                put('.');
+                putDigits(intLen, count);
             }
         } else {
-            out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+            put('0');
+            put('.');
+            for (int i = 0; i < -exponent - 1; ++i) {
+                put('0');
+            }
+            putDigits(0, count);
         }
     } else {
-        out += digits.substr(0, 1) + ".";
-        out += digits.size() > 1 ? digits.substr(1) : "0";
-        out += "E" + std::to_string(exponent);
+        put(digits[0]);
+        put('.');
+        if (count > 1) {
+            putDigits(1, count);
+        } else {
+            put('0');
+        }
+        put('E');
+        const auto e = std::to_chars(out.data() + n, out.data() + out.size(), exponent);
+        n = static_cast<std::size_t>(e.ptr - out.data());
     }
-    return out;
+    return std::string(out.data(), n);
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
 
 } // namespace
 
-std::string formatDouble(double value) { return formatShortest(value); }
+std::string formatDouble(double value) {
+    return formatShortest(value);
+}
 
-std::string formatFloat(float value) { return formatShortest(value); }
+std::string formatFloat(float value) {
+    return formatShortest(value);
+}
 
-std::string formatInt(std::int64_t value) { return std::to_string(value); }
+std::string formatInt(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::optional<int> parseInt(std::string_view text) {
     std::size_t i = 0;
@@ -182,6 +222,26 @@ bool parseBool(std::string_view text) {
         }
     }
     return true;
+}
+
+std::string printable(std::string_view text, std::size_t limit) {
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (out.size() >= limit) {
+            out += "...";
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xf];
+        }
+    }
+    return out;
 }
 
 } // namespace dovra::text

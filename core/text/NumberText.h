@@ -24,7 +24,9 @@ std::string formatFloat(float value);
 std::string formatInt(std::int64_t value);
 
 /// Boolean text: "true" or "false".
-inline std::string formatBool(bool value) { return value ? "true" : "false"; }
+inline std::string formatBool(bool value) {
+    return value ? "true" : "false";
+}
 
 /// An optional minus sign followed by decimal digits and nothing else, within
 /// the 32-bit range. Anything else (blanks, a plus sign, an empty text) fails.
@@ -38,5 +40,11 @@ std::optional<double> parseDouble(std::string_view text);
 
 /// True when the text equals "true" in any mix of upper and lower case.
 bool parseBool(std::string_view text);
+
+/// A text from a file or a field as a message may quote it: printable ASCII
+/// as it is, every other byte as \xNN, and cut after limit characters
+/// (with "..." added), so that a binary or huge input never reaches the
+/// terminal as it is.
+std::string printable(std::string_view text, std::size_t limit = 80);
 
 } // namespace dovra::text

@@ -111,22 +111,34 @@ void StartupPanel::openDatabase() {
     // A new load replaces what the dialog of the last one said.
     delete loadDialog_.data();
     dovra::LoadFailure failure;
-    const bool complete = dovra::openDatabase(screen_.session(), name.toStdString(), &failure);
+    const std::string path = name.toStdString();
+    const bool complete = dovra::openDatabase(screen_.session(), path, &failure);
     configField_->setText(name);
     if (!complete) {
-        // Not modal to the program's end: the user reads it and goes on.
+        // Not modal to the program's end: the user reads it and goes on. The
+        // task is as it was; what could be read is there on request.
+        const bool read = failure.line > 0;
         QString text =
-            failure.line > 0
-                ? QStringLiteral("%1 did not load completely.\n\nFirst failing item, at line "
-                                 "%2:\n%3")
-                      .arg(name)
-                      .arg(failure.line)
-                      .arg(QString::fromStdString(failure.message))
-                : QStringLiteral("%1 could not be loaded.\n\n%2")
-                      .arg(name, QString::fromStdString(failure.message));
-        loadDialog_ = new QMessageBox(QMessageBox::Warning,
-                                      QStringLiteral("Configuration file not loaded completely"),
-                                      text, QMessageBox::Ok, this);
+            read ? QStringLiteral("%1 was not loaded: it is not a whole design task.\n\nFirst "
+                                  "failing item, at line %2:\n%3\n\nThe task is as it was.")
+                       .arg(name)
+                       .arg(failure.line)
+                       .arg(QString::fromStdString(failure.message))
+                 : QStringLiteral("%1 could not be loaded.\n\n%2")
+                       .arg(name, QString::fromStdString(failure.message));
+        loadDialog_ =
+            new QMessageBox(QMessageBox::Warning, QStringLiteral("Configuration file not loaded"),
+                            text, QMessageBox::Ok, this);
+        loadDialog_->setDefaultButton(QMessageBox::Ok);
+        if (read) {
+            QPushButton* partial = loadDialog_->addButton(QStringLiteral("Load what could be read"),
+                                                          QMessageBox::ActionRole);
+            connect(partial, &QPushButton::clicked, this, [this, path] {
+                dovra::openDatabase(screen_.session(), path, nullptr,
+                                    dovra::LoadMode::WhatCouldBeRead);
+                screen_.notify_of_state();
+            });
+        }
         loadDialog_->setAttribute(Qt::WA_DeleteOnClose);
         loadDialog_->open();
     }

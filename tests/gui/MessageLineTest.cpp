@@ -16,6 +16,7 @@
 #include "panel/StartupPanel.h"
 #include "report/PrintOut.h"
 #include "screen/DovraScreen.h"
+#include "session/ConfigFile.h"
 
 using dovra::gui::DovraScreen;
 
@@ -53,23 +54,40 @@ class MessageLineTest : public QObject {
         std::ofstream(garbage.toStdString()) << "this is\nnot a task\n";
         DovraScreen s(out_, err_);
         s.show();
+        QVERIFY(dovra::openDatabase(s.session(), DOVRA_SOURCE_DIR "/examples/lowpass.cfg"));
         dovra::gui::StartupPanel& p = s.startupPanel();
         p.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(garbage));
         QTest::mouseClick(p.loadButton(), Qt::LeftButton);
 
+        // The message line and the dialog name the same first item and line;
+        // the task is as it was.
         QVERIFY(s.messageIsError());
         QVERIFY(s.messageLine()->styleSheet().contains("#c00000"));
         QCOMPARE(s.messageLine()->text(),
-                 QStringLiteral("Configuration file not fully loaded: reading ended at line 3, the "
-                                "remaining values keep their settings"));
+                 QStringLiteral("Configuration file not loaded: line 1: NumberFormatException in "
+                                "upper magnitude section: For input string: \"this is\"; the task "
+                                "is as it was"));
+        QCOMPARE(s.session().magUpper().getSize(), 4);
         QMessageBox* box = p.loadDialog();
         QVERIFY(box != nullptr);
         QVERIFY(box->isVisible());
-        QVERIFY(box->text().startsWith(garbage + " did not load completely."));
+        QVERIFY(box->text().startsWith(garbage + " was not loaded"));
         QVERIFY(box->text().contains(
             "First failing item, at line 1:\nNumberFormatException in upper magnitude section: "
             "For input string: \"this is\""));
-        box->accept();
+        // What could be read is a second choice, never the default.
+        QAbstractButton* partial = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == QStringLiteral("Load what could be read")) {
+                partial = b;
+            }
+        }
+        QVERIFY(partial != nullptr);
+        QVERIFY(box->defaultButton() != partial);
+        partial->click();
+        QCOMPARE(s.session().magUpper().getSize(), 0);
+        QCOMPARE(s.messageLine()->text().left(34),
+                 QStringLiteral("Configuration file loaded in part:"));
 
         // A complete file brings up none.
         p.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(

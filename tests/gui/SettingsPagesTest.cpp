@@ -261,8 +261,6 @@ class SettingsPagesTest : public QObject {
 
         typeInto(high, QStringLiteral("0.5"), Qt::Key_Return);
         QCOMPARE(high->text(), QStringLiteral("0.5"));
-        typeInto(low, QStringLiteral("0.7"), Qt::Key_Return);
-        QCOMPARE(low->text(), QStringLiteral("0.0"));
         typeInto(low, QStringLiteral("0.3"), Qt::Key_Return);
         QCOMPARE(low->text(), QStringLiteral("0.3"));
         // Below the stored lower limit: the upper limit becomes 99.0.
@@ -270,6 +268,12 @@ class SettingsPagesTest : public QObject {
         QCOMPARE(high->text(), QStringLiteral("99.0"));
         QCOMPARE(w_->screen.session().getZeroRadiusRestrLow(), 0.3);
         QCOMPARE(w_->screen.session().getZeroRadiusRestrHigh(), 99.0);
+        // The limits are a pair: a lower limit above the upper one stands and
+        // the upper one gives way, whichever field was typed last.
+        typeInto(high, QStringLiteral("0.5"), Qt::Key_Return);
+        typeInto(low, QStringLiteral("0.7"), Qt::Key_Return);
+        QCOMPARE(low->text(), QStringLiteral("0.7"));
+        QCOMPARE(high->text(), QStringLiteral("99.0"));
     }
 
     void typedDegreesGiveTheDimension() {

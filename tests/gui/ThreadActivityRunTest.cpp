@@ -430,6 +430,22 @@ class ActivityRunTest : public QObject {
         QVERIFY(!QFile::exists(results));
     }
 
+    // A results file whose folder does not exist is found out at Start, not
+    // after the run: nothing is designed.
+    void resultsFolderCheckedAtStart() {
+        const QString results = resultsPath("no-such-folder/run.out");
+        DovraScreen s(out_, err_);
+        load(s, "lowpass.cfg", results);
+        nextToReady(s);
+        click(s.activityPanel().startButton());
+        expectControls(s, "Start", "Pause", false, true, "Ready");
+        QVERIFY2(
+            qs(s.getStatus()).startsWith(QLatin1String("The results file cannot be written: ")),
+            qPrintable(qs(s.getStatus())));
+        QCOMPARE(s.messageLine()->text(), qs(s.getStatus()));
+        QCOMPARE(s.session().snapshot().evaluation, 0);
+    }
+
     // A classical method (a Butterworth design of the lowpass scheme) starts
     // from the same button, keeps its label and cannot be paused; it ends
     // through done().

@@ -58,10 +58,6 @@ const std::string kExampleFile = "1\n"
 const std::string kEnded = "Configuration file not fully loaded: reading ended at line ";
 const std::string kEndedTail = ", the remaining values keep their settings";
 
-std::string endedAt(int line) {
-    return kEnded + std::to_string(line) + kEndedTail;
-}
-
 template <class Table> void addRow(Table& table, const std::vector<std::string>& elements) {
     auto row = table.newRecord();
     for (std::size_t i = 0; i < elements.size(); ++i) {
@@ -141,7 +137,7 @@ void makeOther(DesignSession& s) {
 
 std::string written(DesignSession& s) {
     std::ostringstream out;
-    writeConfiguration(s, out);
+    writeConfiguration(s.task(), out);
     return out.str();
 }
 
@@ -204,7 +200,7 @@ struct Captured {
 std::string load(Captured& c, const std::string& text) {
     c.forget();
     std::istringstream in(text);
-    readConfiguration(c.session, in);
+    readConfiguration(c.session.task(), in);
     return c.out.str();
 }
 
@@ -254,7 +250,7 @@ TEST(ConfigFile, WritesTheExampleTaskLineForLine) {
 TEST(ConfigFile, ExampleFileLoadsIntoAFreshSession) {
     Captured c;
     std::istringstream in(kExampleFile);
-    EXPECT_TRUE(readConfiguration(c.session, in));
+    EXPECT_TRUE(readConfiguration(c.session.task(), in));
     EXPECT_EQ(c.out.str(), "");
     DesignSession& s = c.session;
     ASSERT_EQ(s.magLower().getSize(), 1);
@@ -398,7 +394,7 @@ TEST_P(ConfigCountLine, NotACountEmptiesTheTableAndReadingGoesOn) {
         chunks[k] = bad + "\n";
         std::istringstream in(join(chunks));
         dovra::LoadFailure failure;
-        EXPECT_FALSE(readConfiguration(c.session, in, &failure));
+        EXPECT_FALSE(readConfiguration(c.session.task(), in, &failure));
         EXPECT_EQ(failure.line, lineCount(chunks, k) + 1) << bad;
         EXPECT_EQ(c.output(), std::vector<std::string>{GetParam().formatMessage +
                                                        ("For input string: \"" + bad + "\"")});
@@ -449,14 +445,13 @@ TEST_P(ConfigSettingLine, NotANumberEndsTheLoadThere) {
     bad[k] = std::string(GetParam().badLine) + "\n";
     std::istringstream in(join(bad));
     dovra::LoadFailure failure;
-    EXPECT_FALSE(readConfiguration(c.session, in, &failure));
+    EXPECT_FALSE(readConfiguration(c.session.task(), in, &failure));
     // The first failing item and its line, for the window's dialog.
     EXPECT_EQ(failure.message, c.output().at(0));
     EXPECT_EQ(failure.line, lineCount(fileChunks, k) + 1);
     EXPECT_EQ(c.output(), (std::vector<std::string>{
                               GetParam().message +
-                                  ("For input string: \"" + std::string(GetParam().badLine) + "\""),
-                              endedAt(lineCount(fileChunks, k) + 1)}));
+                              ("For input string: \"" + std::string(GetParam().badLine) + "\"")}));
 
     std::vector<std::string> expected(fileChunks.begin(), fileChunks.begin() + k);
     expected.insert(expected.end(), before.begin() + k, before.end());
@@ -482,7 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct TruncationCase {
     int firstMissingItem;
-    std::vector<std::string> messages; // "@" stands for the line saying where the load ended
+    std::vector<std::string> messages; // "@": where the read ended (no line of its own)
 };
 
 class ConfigTruncated : public ::testing::TestWithParam<TruncationCase> {};
@@ -497,7 +492,9 @@ TEST_P(ConfigTruncated, EachMissingItemIsReported) {
     load(c, join(std::vector<std::string>(chunks.begin(), chunks.begin() + k)));
     std::vector<std::string> expected;
     for (const auto& m : GetParam().messages) {
-        expected.push_back(m == "@" ? endedAt(lineCount(chunks, k) + 1) : m);
+        if (m != "@") {
+            expected.push_back(m);
+        }
     }
     EXPECT_EQ(c.output(), expected);
 }
@@ -540,7 +537,7 @@ TEST(ConfigFile, CountOfTwoFollowedBySevenLines) {
               (std::vector<std::string>{"IOException in lower magnitude section: end of file",
                                         "IOException in upper group delay section: end of file",
                                         "IOException in lower group delay section: end of file",
-                                        "NumDeg not read, Exception:end of file", endedAt(9)}));
+                                        "NumDeg not read, Exception:end of file"}));
     c.forget();
     auto after = items(written(c.session));
     EXPECT_EQ(std::vector<std::string>(after.begin() + 4, after.end()),
@@ -551,11 +548,17 @@ TEST(ConfigFile, RowsAreNotMadeUpAfterTheEndOfTheFile) {
     // A count far beyond the file's length: the row the file ends in is kept,
     // nothing more is created.
     Captured c;
-    load(c, "2000000000\n0.1\n-3\n");
+    load(c, "60000\n0.1\n-3\n");
     ASSERT_EQ(c.session.magUpper().getSize(), 1);
     EXPECT_EQ(c.session.magUpper().getRecord(0)->getLimit(), "-3");
     load(c, "3\n0.1\n-3\n\n\n\n");
     EXPECT_EQ(c.session.magUpper().getSize(), 1);
+    // A count beyond any table is no row count at all.
+    c.forget();
+    load(c, "2000000000\n0.1\n-3\n");
+    EXPECT_EQ(c.session.magUpper().getSize(), 0);
+    EXPECT_EQ(c.output().at(0), "NumberFormatException in upper magnitude section: row count "
+                                "2000000000 is more than a table may hold (65536)");
 }
 
 struct FreezeCase {
@@ -622,7 +625,7 @@ TEST(ConfigFile, ReadErrorInsideARowKeepsWhatWasRead) {
     makeOther(c.session);
     auto before = items(written(c.session));
     c.forget();
-    EXPECT_FALSE(readConfiguration(c.session, in));
+    EXPECT_FALSE(readConfiguration(c.session.task(), in));
     ASSERT_EQ(c.session.magUpper().getSize(), 1);
     EXPECT_EQ(c.session.magUpper().getRecord(0)->getLimit(), "-3");
     EXPECT_EQ(c.session.magUpper().getRecord(0)->getQuant(), "");
@@ -631,7 +634,7 @@ TEST(ConfigFile, ReadErrorInsideARowKeepsWhatWasRead) {
                                         "IOException in lower magnitude section: read error",
                                         "IOException in upper group delay section: read error",
                                         "IOException in lower group delay section: read error",
-                                        "NumDeg not read, Exception:read error", endedAt(4)}));
+                                        "NumDeg not read, Exception:read error"}));
     c.forget();
     auto after = items(written(c.session));
     EXPECT_EQ(std::vector<std::string>(after.begin() + 4, after.end()),
@@ -658,6 +661,41 @@ TEST_F(ConfigFileOnDisk, OpeningAMissingFileOrAFolderChangesNothingButTheName) {
                                                    " (Is a directory)"});
     EXPECT_EQ(c.session.startup().getConfigFileName(), dir_.string());
     EXPECT_EQ(written(c.session), before);
+}
+
+// A file that is not a whole task changes nothing: the task reads back as it
+// was, and one line names the first failing item and its line (the line the
+// dialog and dovra-batch give too). Asked for, what could be read is taken:
+// the items up to the failure, the later ones keeping their values.
+TEST_F(ConfigFileOnDisk, ALoadChangesAllOrNothing) {
+    Captured source;
+    makeRich(source.session);
+    auto chunks = items(written(source.session));
+    chunks[5] = "five\n"; // DenomDeg, item 6
+    const std::string damaged = path("damaged.cfg");
+    std::ofstream(damaged, std::ios::binary) << join(chunks);
+    const int line = lineCount(chunks, 5) + 1;
+
+    Captured c;
+    makeOther(c.session);
+    const std::string before = written(c.session);
+    c.forget();
+    dovra::LoadFailure failure;
+    EXPECT_FALSE(openDatabase(c.session, damaged, &failure));
+    EXPECT_EQ(written(c.session), before);
+    EXPECT_EQ(failure.line, line);
+    EXPECT_EQ(failure.message, "DenomDeg not read, Exception:For input string: \"five\"");
+    EXPECT_EQ(c.output().back(), "Configuration file not loaded: line " + std::to_string(line) +
+                                     ": " + failure.message + "; the task is as it was");
+
+    EXPECT_FALSE(openDatabase(c.session, damaged, nullptr, dovra::LoadMode::WhatCouldBeRead));
+    auto after = items(written(c.session));
+    const auto expectedFromFile = std::vector<std::string>(chunks.begin(), chunks.begin() + 5);
+    EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + 5), expectedFromFile);
+    auto old = items(before);
+    EXPECT_EQ(std::vector<std::string>(after.begin() + 5, after.end()),
+              std::vector<std::string>(old.begin() + 5, old.end()));
+    EXPECT_EQ(c.output().back().rfind("Configuration file loaded in part: line ", 0), 0u);
 }
 
 TEST_F(ConfigFileOnDisk, AFailedSaveLeavesNoFileOrAnOldFileAsItWas) {

@@ -145,7 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
         DoubleCase{RealizationSettings::ZeroRadiusLowField, 99.0, "100", 0.0, ""},
         DoubleCase{RealizationSettings::ZeroRadiusLowField, 99.0, "99", 99.0, ""},
         DoubleCase{RealizationSettings::ZeroRadiusLowField, 0.8, "0.8", 0.8, ""},
-        DoubleCase{RealizationSettings::ZeroRadiusLowField, 0.8, "0.9", 0.0, ""},
+        // Checked as a pair: a lower limit above the upper one stands, the
+        // upper one is replaced (ZeroRadiusLimitsAreCheckedAsAPair).
+        DoubleCase{RealizationSettings::ZeroRadiusLowField, 0.8, "0.9", 0.9, ""},
         DoubleCase{RealizationSettings::ZeroRadiusLowField, 99.0, "-0.1", 0.0, ""},
         DoubleCase{RealizationSettings::ZeroRadiusLowField, 99.0, "NaN", 0.0, ""},
         DoubleCase{RealizationSettings::ZeroRadiusLowField, 99.0, "low", 0.0,
@@ -163,6 +165,29 @@ INSTANTIATE_TEST_SUITE_P(
         DoubleCase{RealizationSettings::PoleRadiusField, 0.0, "-0.5", 1.0, ""},
         DoubleCase{RealizationSettings::PoleRadiusField, 0.0, "NaN", 1.0, ""},
         DoubleCase{RealizationSettings::PoleRadiusField, 0.0, "0,9", 1.0, "pole radius limit"}));
+
+// The two zero-radius limits give the same values whichever getter is asked
+// first, so that what Save As writes reads back the same: the lower limit
+// within 0 to 99, then the upper one from the lower one to 99.
+TEST_F(SettingsTest, ZeroRadiusLimitsAreCheckedAsAPair) {
+    struct Pair {
+        const char *low, *high;
+        double wantLow, wantHigh;
+    };
+    for (const Pair& p : {Pair{"50", "3", 50.0, 99.0}, Pair{"4.4444444444E11", "5.0E11", 0.0, 99.0},
+                          Pair{"0.5", "2", 0.5, 2.0}, Pair{"120", "0.3", 0.0, 0.3}}) {
+        for (const bool lowFirst : {true, false}) {
+            RealizationSettings model{console};
+            model.setText(RealizationSettings::ZeroRadiusLowField, p.low);
+            model.setText(RealizationSettings::ZeroRadiusHighField, p.high);
+            if (!lowFirst) {
+                (void)model.getZeroRadiusRestrHigh();
+            }
+            EXPECT_EQ(model.getZeroRadiusRestrLow(), p.wantLow) << p.low << " " << p.high;
+            EXPECT_EQ(model.getZeroRadiusRestrHigh(), p.wantHigh) << p.low << " " << p.high;
+        }
+    }
+}
 
 TEST_F(SettingsTest, ZeroRadiusLimitsUseTheStoredOtherValueNotItsText) {
     RealizationSettings model{console};
