@@ -66,7 +66,7 @@ fuzz: deps
 	@CXX=clang++ cmake -S . -B $(FUZZDIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDOVRA_BUILD_TESTS=OFF -DDOVRA_BUILD_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZDIR) -j $(JOBS) --target $(FUZZ_TARGETS)
 	@for t in $(FUZZ_TARGETS); do \
-	  mkdir -p fuzz/corpus-run/$$t && cp -n fuzz/corpus/*.cfg fuzz/corpus-run/$$t/ 2>/dev/null; \
+	  mkdir -p fuzz/corpus-run/$$t && cp -n fuzz/corpus/* fuzz/findings/* fuzz/corpus-run/$$t/ 2>/dev/null; \
 	  echo "== $$t, $(FUZZ_SECONDS) s"; \
 	  $(FUZZDIR)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz/corpus-run/$$t || exit 1; \
 	done

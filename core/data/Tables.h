@@ -122,7 +122,7 @@ template <class Record> class Table {
   public:
     using RecordType = Record;
 
-    Table() { rows_.reserve(100); }
+    Table() = default;
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 

@@ -9,9 +9,6 @@ namespace {
 
 constexpr int kGridPoints = 64;
 constexpr int kGridStride = 7;
-/// Largest number of samples of one table: 99 segments of 64 points, and the
-/// samples a run may add between them.
-constexpr std::size_t kMaxSamples = (kTableCapacity - 1) * kGridPoints + DEProblem::added_capacity;
 
 int pointsPerSegment(const std::string& granularity) {
     if (granularity == "coarse") {
@@ -187,15 +184,8 @@ void DEProblem::buildSamplingTables() {
             ++position;
         }
     }
-    // The sample buffers of the cost function are sized once, at capacity.
-    for (auto& table : sampled_) {
-        table.count = 0;
-        table.limit.assign(kMaxSamples, 0.0);
-        table.zRe.assign(kMaxSamples, 0.0);
-        table.zIm.assign(kMaxSamples, 0.0);
-        table.prefilter.assign(kMaxSamples, 0.0);
-        table.value.assign(kMaxSamples, 0.0);
-    }
+    // The sample buffers of the cost function are sized when a run first
+    // samples its scheme (sampleScheme): a problem that never runs holds none.
     gridReady_ = false;
 }
 
@@ -221,6 +211,17 @@ void DEProblem::sampleScheme() {
             order[k] == ToleranceScheme::MagUpper || order[k] == ToleranceScheme::MagLower;
         SampledTable& out = sampled_[k];
         const int n = src.usable();
+        // Room for the grid of this run and for every sample it may add, so
+        // that adding samples never resizes the buffers again.
+        const std::size_t room =
+            static_cast<std::size_t>(std::max(n - 1, 0)) * static_cast<std::size_t>(S) +
+            static_cast<std::size_t>(added_capacity);
+        for (std::vector<double>* v :
+             {&out.limit, &out.zRe, &out.zIm, &out.prefilter, &out.value}) {
+            if (v->size() < room) {
+                v->resize(room, 0.0);
+            }
+        }
         std::size_t i = 0;
         auto put = [&](double w, double limit) {
             out.limit[i] = limit;

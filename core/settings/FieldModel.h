@@ -8,6 +8,7 @@
 // the mutex released.
 
 #include "text/Console.h"
+#include <array>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -36,22 +37,38 @@ class FieldModel {
       public:
         explicit Changes(FieldModel& model) : model_(model) {}
         ~Changes() {
+            if (count_ == 0) {
+                return;
+            }
             Listener listener;
             {
                 std::lock_guard lock(model_.mutex_);
                 listener = model_.listener_;
             }
             if (listener) {
-                for (int f : fields_) {
-                    listener(f);
+                for (std::size_t i = 0; i < count_; ++i) {
+                    listener(fields_[i]);
                 }
             }
         }
-        void add(int field) { fields_.push_back(field); }
+        /// A field rewritten; each is told once.
+        void add(int field) {
+            for (std::size_t i = 0; i < count_; ++i) {
+                if (fields_[i] == field) {
+                    return;
+                }
+            }
+            if (count_ < fields_.size()) {
+                fields_[count_++] = field;
+            }
+        }
 
       private:
         FieldModel& model_;
-        std::vector<int> fields_;
+        // No model has more fields than this; kept without allocation, as a
+        // setter runs for every item a file loads.
+        std::array<int, 16> fields_{};
+        std::size_t count_ = 0;
     };
 
     Console& console() const { return *console_; }
