@@ -367,6 +367,37 @@ ReportInput DesignSession::reportInput() {
     return in;
 }
 
+ExportInput DesignSession::exportInput() const {
+    ExportInput in{snapshot(), runInput_};
+    bool stopped = false;
+    {
+        std::lock_guard lock(stateMutex_);
+        stopped = runStopped_;
+    }
+    // A search stopped on its way keeps the status of its way; the export
+    // says that it did not end.
+    const std::string& s = in.snapshot.status;
+    if (stopped && (s == status::kInitializing || s.starts_with(status::kRefining))) {
+        in.snapshot.status = kStoppedRun;
+    }
+    return in;
+}
+
+bool DesignSession::writeExport(ExportFormat format, const std::string& path) {
+    std::string error;
+    std::string note;
+    if (!dovra::writeExport(format, exportInput(), path, error, &note)) {
+        console_.err(kExportNotWritten + error);
+        return false;
+    }
+    if (!note.empty()) {
+        console_.err(note, LineKind::Warning);
+    } else {
+        console_.notice(kExportWritten + path, LineKind::Info);
+    }
+    return true;
+}
+
 CoefficientValues DesignSession::coefficientValues(const FixedFilterDataBase& table, int fewest,
                                                    int most) {
     CoefficientValues v;
@@ -386,6 +417,7 @@ bool DesignSession::start_Design() {
         betweenSamples_.clear();
         betweenSamplesExcess_ = false;
         runNote_.clear();
+        runStopped_ = false;
     }
     if (std::string why = refusalBeforePreparation(); !why.empty()) {
         return refuseRun(why);
@@ -429,6 +461,10 @@ void DesignSession::resume_DE() {
     optimizer_->optResume();
 }
 void DesignSession::stop_DE() {
+    {
+        std::lock_guard lock(stateMutex_);
+        runStopped_ = true;
+    }
     optimizer_->makeNotReady();
     judgeRun();
     writeReport();

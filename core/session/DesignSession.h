@@ -22,6 +22,7 @@
 #include "design/FilterDesign.h"
 #include "problem/RunInput.h"
 #include "problem/Types.h"
+#include "report/Export.h"
 #include "report/PrintOut.h"
 #include "run/ProgressSnapshot.h"
 #include "run/RunHost.h"
@@ -46,6 +47,12 @@ class SessionObserver {
 
 /// Added to the status when the results file could not be written.
 inline constexpr const char* kResultsNotWritten = " (results file not written)";
+/// The status an export gives a run stopped while it was still searching
+/// (the monitor's status then still says "Initializing" or "Refining: ...").
+inline constexpr const char* kStoppedRun = "Stopped before the design ended";
+/// The lines of an export: written (told to the views), not written (an error).
+inline constexpr const char* kExportWritten = "Export written: ";
+inline constexpr const char* kExportNotWritten = "Export not written: ";
 
 class DesignSession : public RunHost {
   public:
@@ -168,6 +175,15 @@ class DesignSession : public RunHost {
     /// What the results file is written from: its name, the snapshot of the
     /// moment and the prefilter tables.
     ReportInput reportInput();
+    /// What an export of the last run is made from: the snapshot of the
+    /// moment (with the check line once the run has ended) and the input the
+    /// run was started with, so that tables changed since then do not mix
+    /// into it. Read on the thread that starts runs.
+    ExportInput exportInput() const;
+    /// Writes an export of the last run to path, as the results file is
+    /// written. Returns false, after an error line naming the file and why,
+    /// when it was not written; a written file is told to the views.
+    bool writeExport(ExportFormat format, const std::string& path);
     // --- run figures, forwarded to the optimizer (the responses of the best -----------------
     // --- filter come from snapshot().bestFilter()) -------------------------------------------
     int getGeneration() const;
@@ -267,7 +283,8 @@ class DesignSession : public RunHost {
     std::string state_ = "Idle";
     std::string betweenSamples_;
     bool betweenSamplesExcess_ = false;
-    std::string runNote_; // shown after the status by the monitor
+    std::string runNote_;     // shown after the status by the monitor
+    bool runStopped_ = false; // the last run was ended by Stop (or a batch limit)
     /// The input of the last Start: what its design is judged against.
     RunInput runInput_;
 
