@@ -24,7 +24,7 @@ struct BatchOptions {
 };
 
 /// Parses the arguments (without the program name). On a usage error returns
-/// nothing and puts the message into error.
+/// nothing and puts the message, one line, into error.
 std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
                                            std::string& error);
 
