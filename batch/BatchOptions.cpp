@@ -34,14 +34,29 @@ std::string usageText() {
            "                           offset when the task has group-delay limits\n"
            "                           (group-delay.png) and the zeros and poles (pole-zero.png)\n"
            "                           into DIR, created when missing; needs no display\n"
+           "  --export FORMAT:FILE     after the run, write the filter to FILE as the results\n"
+           "                           file is written (whole or not at all); may be given\n"
+           "                           again for more files. FORMAT is one of\n"
+           "                             sos   the sections as CSV, one row b0,b1,b2,a0,a1,a2\n"
+           "                                   per section, the gain in the first row\n"
+           "                                   (for scipy.signal.sosfilt)\n"
+           "                             c     a C99 header: the sections (an FIR design's\n"
+           "                                   taps) as double and float arrays and, with a\n"
+           "                                   finite word length, as fixed-point integers\n"
+           "                             m     an Octave/MATLAB script that sets b, a and sos\n"
+           "                             json  the whole result\n"
+           "                           An unknown format, a file that cannot be written or a\n"
+           "                           filter quantized in direct form asked for as sos is\n"
+           "                           refused before anything is designed\n"
            "  --help                   this text\n"
            "\n"
            "Exit status: 0 design successful: the filter meets, between the samples too,\n"
            "what its method promises (the Z-plane design the whole scheme, the classical and\n"
            "FIR designs their pass and stop bands); 1 the run ended without that (with\n"
            "--strict also: over any limit between the samples); 2 the task cannot be run\n"
-           "as given (also: a value of the file had to be replaced, or DIR of --plots cannot\n"
-           "be written) or the results file or a plot image was not written.\n";
+           "as given (also: a value of the file had to be replaced, DIR of --plots or FILE\n"
+           "of --export cannot be written) or the results file, a plot image or an export\n"
+           "was not written.\n";
 }
 
 namespace {
@@ -50,8 +65,35 @@ namespace {
 // text, then checked here, so that the messages are the runner's own.
 struct RawOptions {
     std::string results, seed, maxGenerations, timeLimit, saveConfig, plots;
+    std::vector<std::string> exports;
     std::vector<std::string> configs;
 };
+
+std::optional<ExportRequest> exportRequest(const std::string& spec, std::string& error) {
+    const auto colon = spec.find(':');
+    std::string formats;
+    for (const ExportFormatInfo& f : exportFormats()) {
+        formats += (formats.empty() ? "" : ", ") + std::string(f.name);
+    }
+    if (colon == std::string::npos) {
+        error =
+            "--export needs FORMAT:FILE with FORMAT one of " + formats + ", not \"" + spec + "\"";
+        return std::nullopt;
+    }
+    const std::string name = spec.substr(0, colon);
+    const auto format = exportFormatNamed(name);
+    if (!format) {
+        error =
+            "--export \"" + spec + "\": unknown format \"" + name + "\" (one of " + formats + ")";
+        return std::nullopt;
+    }
+    ExportRequest r{*format, spec.substr(colon + 1), spec};
+    if (r.file.empty()) {
+        error = "--export \"" + spec + "\": no file name after the format";
+        return std::nullopt;
+    }
+    return r;
+}
 
 bool checkValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o, std::string& error) {
     auto given = [&app](const char* name) { return app.count(name) > 0; };
@@ -94,6 +136,13 @@ bool checkValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o, st
         }
         o.plots = raw.plots;
     }
+    for (const std::string& spec : raw.exports) {
+        auto r = exportRequest(spec, error);
+        if (!r) {
+            return false;
+        }
+        o.exports.push_back(*r);
+    }
     return true;
 }
 
@@ -120,6 +169,8 @@ std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
     app.add_flag("--dry-run", o.dryRun);
     app.add_option("--save-config", raw.saveConfig)->multi_option_policy(last);
     app.add_option("--plots", raw.plots)->multi_option_policy(last);
+    // Repeatable, one FORMAT:FILE each time.
+    app.add_option("--export", raw.exports)->allow_extra_args(false);
     app.add_option("CONFIG", raw.configs);
 
     // The library reads the arguments from the last to the first.

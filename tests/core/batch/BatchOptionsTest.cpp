@@ -108,7 +108,33 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"EndlessTime",
                    {"--time-limit", "inf", "t.cfg"},
                    "--time-limit needs a positive number of seconds, not \"inf\""},
-        OptionCase{"PlotsWithoutFolder", {"--plots", "", "t.cfg"}, "--plots needs a folder name"}),
+        OptionCase{"PlotsWithoutFolder", {"--plots", "", "t.cfg"}, "--plots needs a folder name"},
+        OptionCase{"ExportsInTheirOrder",
+                   {"--export", "sos:lp.csv", "t.cfg", "--export", "json:a:b.json", "--export",
+                    "c:lp.h", "--export=m:lp.m"},
+                   "",
+                   [](const BatchOptions& o) {
+                       using dovra::ExportFormat;
+                       ASSERT_EQ(o.exports.size(), 4u);
+                       EXPECT_EQ(o.exports[0].format, ExportFormat::Sos);
+                       EXPECT_EQ(o.exports[0].file, "lp.csv");
+                       EXPECT_EQ(o.exports[1].format, ExportFormat::Json);
+                       EXPECT_EQ(o.exports[1].file, "a:b.json");
+                       EXPECT_EQ(o.exports[2].format, ExportFormat::C);
+                       EXPECT_EQ(o.exports[3].format, ExportFormat::Script);
+                       EXPECT_EQ(o.exports[3].spec, "m:lp.m");
+                       EXPECT_EQ(o.config, "t.cfg");
+                   }},
+        OptionCase{"ExportOfAnUnknownFormat",
+                   {"--export", "pdf:x.pdf", "t.cfg"},
+                   "--export \"pdf:x.pdf\": unknown format \"pdf\" (one of sos, c, m, json)"},
+        OptionCase{"ExportWithoutFormat",
+                   {"--export", "x.csv", "t.cfg"},
+                   "--export needs FORMAT:FILE with FORMAT one of sos, c, m, json, not \"x.csv\""},
+        OptionCase{"ExportWithoutFile",
+                   {"--export", "sos:", "t.cfg"},
+                   "--export \"sos:\": no file name after the format"},
+        OptionCase{"ExportWithoutValue", {"t.cfg", "--export"}, "option --export needs a value"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every option the --help text lists is one the parser takes.
@@ -128,7 +154,7 @@ TEST(BatchOptionsHelp, EveryListedOptionIsTaken) {
         std::string error;
         EXPECT_TRUE(parseArguments(args, error)) << name << ": " << error;
     }
-    EXPECT_GE(options, 11);
+    EXPECT_GE(options, 12);
 }
 
 struct Output {
