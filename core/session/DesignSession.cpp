@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "problem/ToleranceScheme.h"
+#include "report/ExportFilter.h"
 #include "report/PrintOut.h"
 #include "run/RunStatus.h"
 #include "run/T_DEOptimizer.h"
@@ -383,9 +384,26 @@ ExportInput DesignSession::exportInput() const {
     return in;
 }
 
+std::string DesignSession::exportProblem() const {
+    {
+        std::lock_guard lock(stateMutex_);
+        if (!runStarted_) {
+            return kNoRunToExport;
+        }
+        if (state_ == wizard::kRunning || state_ == wizard::kPaused) {
+            return kRunNotEnded;
+        }
+    }
+    return exportableProblem(snapshot());
+}
+
 bool DesignSession::writeExport(ExportFormat format, const std::string& path) {
     std::string error;
     std::string note;
+    if (std::string why = exportProblem(); !why.empty()) {
+        console_.err(kExportNotWritten + path + " (" + why + ")");
+        return false;
+    }
     if (!dovra::writeExport(format, exportInput(), path, error, &note)) {
         console_.err(kExportNotWritten + error);
         return false;
@@ -418,6 +436,7 @@ bool DesignSession::start_Design() {
         betweenSamplesExcess_ = false;
         runNote_.clear();
         runStopped_ = false;
+        runStarted_ = false;
     }
     if (std::string why = refusalBeforePreparation(); !why.empty()) {
         return refuseRun(why);
@@ -426,7 +445,10 @@ bool DesignSession::start_Design() {
         console_.out(note, LineKind::Warning);
     }
     runInput_ = runInput();
-    return optimizer_->optStart(runInput_);
+    const bool started = optimizer_->optStart(runInput_);
+    std::lock_guard lock(stateMutex_);
+    runStarted_ = started;
+    return started;
 }
 bool DesignSession::startRun(const std::function<void()>& enterRunning) {
     setStatus(status::kInitializing);

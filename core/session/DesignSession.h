@@ -50,6 +50,10 @@ inline constexpr const char* kResultsNotWritten = " (results file not written)";
 /// The status an export gives a run stopped while it was still searching
 /// (the monitor's status then still says "Initializing" or "Refining: ...").
 inline constexpr const char* kStoppedRun = "Stopped before the design ended";
+/// Why there is no export of the last run, before its filter is looked at.
+inline constexpr const char* kNoRunToExport =
+    "no run to export: none was started, or the last Start was refused";
+inline constexpr const char* kRunNotEnded = "the run has not ended";
 /// The lines of an export: written (told to the views), not written (an error).
 inline constexpr const char* kExportWritten = "Export written: ";
 inline constexpr const char* kExportNotWritten = "Export not written: ";
@@ -180,6 +184,10 @@ class DesignSession : public RunHost {
     /// run was started with, so that tables changed since then do not mix
     /// into it. Read on the thread that starts runs.
     ExportInput exportInput() const;
+    /// Why the last run has no export: no run was started (or the last
+    /// Start was refused, which leaves the figures of the run before it), the
+    /// run has not ended, or it designed no filter. Empty when it has.
+    std::string exportProblem() const;
     /// Writes an export of the last run to path, as the results file is
     /// written. Returns false, after an error line naming the file and why,
     /// when it was not written; a written file is told to the views.
@@ -285,6 +293,7 @@ class DesignSession : public RunHost {
     bool betweenSamplesExcess_ = false;
     std::string runNote_;     // shown after the status by the monitor
     bool runStopped_ = false; // the last run was ended by Stop (or a batch limit)
+    bool runStarted_ = false; // the last Start began a run (it was not refused)
     /// The input of the last Start: what its design is judged against.
     RunInput runInput_;
 
