@@ -21,7 +21,6 @@ const char* const kWholePolynomial =
 const char* const kNoFactoredTaps =
     "the impulse response has no factored form (its first tap is 0, so its zeros were not "
     "found)";
-const char* const kIncompleteBlocks = "the zero and pole blocks do not hold every root";
 const char* const kTooWide = "a quantized coefficient needs more than 64 bits as an integer";
 const char* const kNotOnGrid = "a coefficient is not a whole multiple of the quantization step";
 
@@ -82,6 +81,12 @@ int fractionBits(std::int64_t quant) {
         ++f;
     }
     return f;
+}
+
+std::string degreesMismatch(const char* what, int degree, int roots) {
+    return std::string("the filter's degree of ") + what + " (" + std::to_string(degree) +
+           ") is not the number its blocks hold (" + std::to_string(roots) +
+           "), so its polynomials are not the designed filter";
 }
 
 /// Bits of the smallest two's-complement integer that holds n.
@@ -156,6 +161,20 @@ std::string exportableProblem(const ProgressSnapshot& snap) {
     if (!designed) {
         return kNothingDesigned;
     }
+    // The degrees the polynomials are built from must be the roots the
+    // blocks hold; where a design's order was cut by the realization's
+    // limits, the polynomials are not the designed filter. The poles of an
+    // FIR design are none, whatever its blocks say.
+    const Layout& p = snap.layout;
+    const int zeros = p[Block::ZeroRadii].count + p[Block::ZeroAngles].count;
+    const int poles = p[Block::PoleRadii].count + p[Block::PoleAngles].count;
+    const bool fir = isFirMethod(snap.filter->method);
+    if ((!fir || zeros > 0) && zeros != p.N) {
+        return degreesMismatch("zeros", p.N, zeros);
+    }
+    if (!fir && poles != p.M) {
+        return degreesMismatch("poles", p.M, poles);
+    }
     return {};
 }
 
@@ -185,15 +204,11 @@ std::optional<ExportFilter> exportFilterOf(const ProgressSnapshot& snap, std::st
 
     const Layout& p = snap.layout;
     f.noSections = sectionsProblem(f.method, f.quant, f.structure);
-    auto complete = [&p](Block radii, Block angles, int roots) {
-        return roots == 0 || p[radii].count + p[angles].count == roots;
-    };
-    // An FIR design has no poles: its denominator is 1 whatever degree its
-    // layout gives it, and its pole blocks hold no roots.
-    if (f.noSections.empty() &&
-        (!complete(Block::ZeroRadii, Block::ZeroAngles, p.N) ||
-         (!f.fir() && !complete(Block::PoleRadii, Block::PoleAngles, p.M)))) {
-        f.noSections = f.fir() ? kNoFactoredTaps : kIncompleteBlocks;
+    // The blocks hold every root (exportableProblem saw to it), except those
+    // of an FIR design whose zeros were not found.
+    if (f.noSections.empty() && f.fir() &&
+        p[Block::ZeroRadii].count + p[Block::ZeroAngles].count != p.N) {
+        f.noSections = kNoFactoredTaps;
     }
     if (f.noSections.empty()) {
         const bool quantize = f.quantizedSections();
@@ -212,6 +227,8 @@ std::optional<ExportFilter> exportFilterOf(const ProgressSnapshot& snap, std::st
             };
         };
         sections::forEachZeroSection(snap.best, p, collect(f.zeroSections));
+        // An FIR design has no poles: its denominator is 1 whatever degree
+        // its layout gives it.
         if (!f.fir()) {
             sections::forEachPoleSection(snap.best, p, collect(f.poleSections));
         }

@@ -430,7 +430,7 @@ std::string pythonWithScipy() {
     return {};
 }
 
-TEST(ExportSections, EveryExampleMatchesScipy) {
+TEST(ExportScipyCheck, EveryExamplesSectionsMatchScipy) {
     const std::string python = pythonWithScipy();
     if (python.empty()) {
         GTEST_SKIP() << "no python3 with scipy; scripts/install-deps check installs "

@@ -326,6 +326,17 @@ TEST(ExportRefusal, RunsWithoutAFilterGiveNoExportAndSayWhy) {
         {"not finite",
          [](ProgressSnapshot& s) { s.best[1] = std::numeric_limits<double>::quiet_NaN(); },
          "not a finite number"},
+        // A design's order cut to a realization without its poles.
+        {"degree cut",
+         [](ProgressSnapshot& s) {
+             auto run = std::make_shared<RunFilter>(*s.filter);
+             run->method = DesignMethod::Butterworth;
+             s.filter = run;
+             const PZPointers blocks = s.layout.pointers();
+             s.layout.M = 0;
+             s.layout.setPointers(blocks);
+         },
+         "degree of poles (0) is not the number its blocks hold (2)"},
     };
     for (const Case& c : cases) {
         ProgressSnapshot snap = searchSnapshot(2, 2, 0, 0, -1, 1);

@@ -229,6 +229,11 @@ TEST_F(RunStart, ExportsOnlyARunThatStartedAndEnded) {
     session.setResultsFileName((dir / "results.out").string());
     const std::string json = (dir / "run.json").string();
     addRows(session.magUpper(), 2);
+    // A bare gain: blocks that hold the degrees the session gives (all 0).
+    problem->setDimension(1);
+    problem->setZeroRadii(0, 0, 0);
+    problem->setPoleRadii(0, 0, 0);
+    problem->setAllpassRadii(0, 0, 0);
     EXPECT_EQ(session.exportProblem(), kNoRunToExport);
 
     ASSERT_TRUE(session.startRun()); // "Running", status "Initializing"
