@@ -6,7 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "report/Export.h"
+
 namespace dovra::batch {
+
+/// One --export FORMAT:FILE.
+struct ExportRequest {
+    ExportFormat format = ExportFormat::Json;
+    std::string file;
+    /// As given on the command line, for messages.
+    std::string spec;
+};
 
 struct BatchOptions {
     std::string config;                 // the design task to load
@@ -19,12 +29,13 @@ struct BatchOptions {
     bool sampledOnly = false; // the search succeeds on its samples alone
     bool dryRun = false;
     std::optional<std::string> saveConfig;
-    std::optional<std::string> plots; // folder of the plot images
+    std::optional<std::string> plots;   // folder of the plot images
+    std::vector<ExportRequest> exports; // in the order given
     bool help = false;
 };
 
 /// Parses the arguments (without the program name). On a usage error returns
-/// nothing and puts the message into error.
+/// nothing and puts the message, one line, into error.
 std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
                                            std::string& error);
 

@@ -17,6 +17,7 @@
 #include "session/ConfigFile.h"
 #include "session/DesignSession.h"
 #include "settings/RealizationSettings.h"
+#include "text/AtomicFile.h"
 #include "text/NumberText.h"
 
 namespace dovra::batch {
@@ -171,6 +172,36 @@ std::string plotFolderProblem(const std::string& folder) {
     return {};
 }
 
+std::string exportsProblem(const BatchOptions& options, const std::string& results) {
+    namespace fs = std::filesystem;
+    // Two names of one file: the same path once links and "." are resolved.
+    auto same = [](const std::string& a, const std::string& b) {
+        std::error_code ec1, ec2;
+        const fs::path pa = fs::weakly_canonical(a, ec1);
+        const fs::path pb = fs::weakly_canonical(b, ec2);
+        return !ec1 && !ec2 ? pa == pb : a == b;
+    };
+    for (std::size_t i = 0; i < options.exports.size(); ++i) {
+        const ExportRequest& e = options.exports[i];
+        const std::string what = "the export " + e.spec;
+        if (std::string why = writeProblem(e.file); !why.empty()) {
+            return what + " cannot be written: " + why;
+        }
+        if (same(e.file, results)) {
+            return what + " would overwrite the results file " + results;
+        }
+        if (same(e.file, options.config)) {
+            return what + " would overwrite the task file " + options.config;
+        }
+        for (std::size_t k = 0; k < i; ++k) {
+            if (same(e.file, options.exports[k].file)) {
+                return what + " would overwrite the export " + options.exports[k].spec;
+            }
+        }
+    }
+    return {};
+}
+
 int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
              const PlotWriter& plots) {
     DesignSession session(out, err);
@@ -213,6 +244,22 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     }
     if (options.results) {
         session.setResultsFileName(*options.results);
+    }
+    // Every export is checked before anything is designed: its file, and
+    // whether the task's filter can be written in its format at all.
+    std::string exportProblem = exportsProblem(options, session.getResultsFileName());
+    for (const ExportRequest& e : options.exports) {
+        if (!exportProblem.empty()) {
+            break;
+        }
+        if (std::string why = exportRefusalBeforeRun(e.format, session.searchSettings());
+            !why.empty()) {
+            exportProblem = "the export " + e.spec + " cannot be written: " + why;
+        }
+    }
+    if (!exportProblem.empty()) {
+        session.console().err("dovra-batch: " + exportProblem + "; nothing designed");
+        return kCannotRun;
     }
     if (options.sampledOnly) {
         session.setMeetBetweenSamples(false);
@@ -301,12 +348,21 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
         // Refused before anything was designed: no results file was written.
         return kCannotRun;
     }
+    // The exports, from the run's filter as the results file has it.
+    bool exportsWritten = true;
+    for (const ExportRequest& e : options.exports) {
+        if (!session.writeExport(e.format, e.file)) {
+            exportsWritten = false;
+        } else if (!options.quiet) {
+            session.console().err(kExportWritten + e.file);
+        }
+    }
     if (!session.printOut().lastReportOk()) {
         session.console().err("dovra-batch: the results file " + session.getResultsFileName() +
                               " could not be written");
         return kCannotRun;
     }
-    if (!plotsWritten) {
+    if (!plotsWritten || !exportsWritten) {
         return kCannotRun;
     }
     if (limitStatus.empty() && status == status::kSuccess) {

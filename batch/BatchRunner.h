@@ -25,6 +25,12 @@ using PlotWriter = std::function<std::string(DesignSession&, const std::string& 
 /// missing); empty when it can.
 std::string plotFolderProblem(const std::string& folder);
 
+/// Why an export of the options cannot be written, checked before anything
+/// is designed: its file cannot be written, or it would overwrite the results
+/// file, the task file or an export given before it. Empty when every one
+/// can. results is the results file name the run will write.
+std::string exportsProblem(const BatchOptions& options, const std::string& results);
+
 /// Runs the task the options describe; returns the exit status. With
 /// --plots the images are drawn by plots after the run (the runner itself
 /// draws nothing, so that it needs no window toolkit).

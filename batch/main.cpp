@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     std::string error;
     auto options = dovra::batch::parseArguments(args, error);
     if (!options) {
-        std::cerr << "dovra-batch: " << error << "\n" << dovra::batch::usageText();
+        std::cerr << "dovra-batch: " << error << "; dovra-batch --help lists the options\n";
         return dovra::batch::kCannotRun;
     }
     if (options->help) {

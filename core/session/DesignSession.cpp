@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "problem/ToleranceScheme.h"
+#include "report/ExportFilter.h"
 #include "report/PrintOut.h"
 #include "run/RunStatus.h"
 #include "run/T_DEOptimizer.h"
@@ -371,6 +372,54 @@ ReportInput DesignSession::reportInput() {
     return in;
 }
 
+ExportInput DesignSession::exportInput() const {
+    ExportInput in{snapshot(), runInput_};
+    bool stopped = false;
+    {
+        std::lock_guard lock(stateMutex_);
+        stopped = runStopped_;
+    }
+    // A search stopped on its way keeps the status of its way; the export
+    // says that it did not end.
+    const std::string& s = in.snapshot.status;
+    if (stopped && (s == status::kInitializing || s.starts_with(status::kRefining))) {
+        in.snapshot.status = kStoppedRun;
+    }
+    return in;
+}
+
+std::string DesignSession::exportProblem() const {
+    {
+        std::lock_guard lock(stateMutex_);
+        if (!runStarted_) {
+            return kNoRunToExport;
+        }
+        if (state_ == wizard::kRunning || state_ == wizard::kPaused) {
+            return kRunNotEnded;
+        }
+    }
+    return exportableProblem(snapshot());
+}
+
+bool DesignSession::writeExport(ExportFormat format, const std::string& path) {
+    std::string error;
+    std::string note;
+    if (std::string why = exportProblem(); !why.empty()) {
+        console_.err(kExportNotWritten + path + " (" + why + ")");
+        return false;
+    }
+    if (!dovra::writeExport(format, exportInput(), path, error, &note)) {
+        console_.err(kExportNotWritten + error);
+        return false;
+    }
+    if (!note.empty()) {
+        console_.err(note, LineKind::Warning);
+    } else {
+        console_.notice(kExportWritten + path, LineKind::Info);
+    }
+    return true;
+}
+
 CoefficientValues DesignSession::coefficientValues(const FixedFilterDataBase& table, int fewest,
                                                    int most) {
     CoefficientValues v;
@@ -390,6 +439,8 @@ bool DesignSession::start_Design() {
         betweenSamples_.clear();
         betweenSamplesExcess_ = false;
         runNote_.clear();
+        runStopped_ = false;
+        runStarted_ = false;
     }
     if (std::string why = refusalBeforePreparation(); !why.empty()) {
         return refuseRun(why);
@@ -398,7 +449,10 @@ bool DesignSession::start_Design() {
         console_.out(note, LineKind::Warning);
     }
     runInput_ = runInput();
-    return optimizer_->optStart(runInput_);
+    const bool started = optimizer_->optStart(runInput_);
+    std::lock_guard lock(stateMutex_);
+    runStarted_ = started;
+    return started;
 }
 bool DesignSession::startRun(const std::function<void()>& enterRunning) {
     setStatus(status::kInitializing);
@@ -433,6 +487,10 @@ void DesignSession::resume_DE() {
     optimizer_->optResume();
 }
 void DesignSession::stop_DE() {
+    {
+        std::lock_guard lock(stateMutex_);
+        runStopped_ = true;
+    }
     optimizer_->makeNotReady();
     judgeRun();
     writeReport();

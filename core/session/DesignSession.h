@@ -22,6 +22,7 @@
 #include "design/FilterDesign.h"
 #include "problem/RunInput.h"
 #include "problem/Types.h"
+#include "report/Export.h"
 #include "report/PrintOut.h"
 #include "run/ProgressSnapshot.h"
 #include "run/RunHost.h"
@@ -50,6 +51,16 @@ inline constexpr const char* kResultsNotWritten = " (results file not written)";
 /// Added to the status of a refused run, which writes no results file.
 inline constexpr const char* kNoResultsWritten =
     "; nothing designed, no results file written (an existing one is kept)";
+/// The status an export gives a run stopped while it was still searching
+/// (the monitor's status then still says "Initializing" or "Refining: ...").
+inline constexpr const char* kStoppedRun = "Stopped before the design ended";
+/// Why there is no export of the last run, before its filter is looked at.
+inline constexpr const char* kNoRunToExport =
+    "no run to export: none was started, or the last Start was refused";
+inline constexpr const char* kRunNotEnded = "the run has not ended";
+/// The lines of an export: written (told to the views), not written (an error).
+inline constexpr const char* kExportWritten = "Export written: ";
+inline constexpr const char* kExportNotWritten = "Export not written: ";
 
 class DesignSession : public RunHost {
   public:
@@ -175,6 +186,19 @@ class DesignSession : public RunHost {
     /// What the results file is written from: its name, the snapshot of the
     /// moment and the prefilter tables.
     ReportInput reportInput();
+    /// What an export of the last run is made from: the snapshot of the
+    /// moment (with the check line once the run has ended) and the input the
+    /// run was started with, so that tables changed since then do not mix
+    /// into it. Read on the thread that starts runs.
+    ExportInput exportInput() const;
+    /// Why the last run has no export: no run was started (or the last
+    /// Start was refused, which leaves the figures of the run before it), the
+    /// run has not ended, or it designed no filter. Empty when it has.
+    std::string exportProblem() const;
+    /// Writes an export of the last run to path, as the results file is
+    /// written. Returns false, after an error line naming the file and why,
+    /// when it was not written; a written file is told to the views.
+    bool writeExport(ExportFormat format, const std::string& path);
     // --- run figures, forwarded to the optimizer (the responses of the best -----------------
     // --- filter come from snapshot().bestFilter()) -------------------------------------------
     int getGeneration() const;
@@ -267,7 +291,9 @@ class DesignSession : public RunHost {
     std::string state_ = "Idle";
     std::string betweenSamples_;
     bool betweenSamplesExcess_ = false;
-    std::string runNote_; // shown after the status by the monitor
+    std::string runNote_;     // shown after the status by the monitor
+    bool runStopped_ = false; // the last run was ended by Stop (or a batch limit)
+    bool runStarted_ = false; // the last Start began a run (it was not refused)
     /// The input of the last Start: what its design is judged against.
     RunInput runInput_;
 

@@ -187,6 +187,44 @@ unsigned fileCreationMask() {
     return mask;
 }
 
+std::string writeProblem(const std::string& path) {
+    if (path.empty()) {
+        return "empty file name";
+    }
+    const Target t = resolve(path);
+    if (t.error != 0) {
+        return describe("cannot open", path, t.error);
+    }
+    if (t.exists && S_ISDIR(t.st.st_mode)) {
+        return describe("cannot replace", path, EISDIR);
+    }
+    if (t.stream || (t.exists && !S_ISREG(t.st.st_mode))) {
+        // Opened for writing only when written: opening a FIFO here would
+        // wait for its reader.
+        if (::access(t.name.c_str(), W_OK) != 0) {
+            return describe("cannot open", path, errno);
+        }
+        return {};
+    }
+    // A temporary file is what the write makes first; one is made and
+    // removed, since the permission bits alone do not tell (a read-only
+    // mount, an ACL, another owner).
+    std::string tmpl = folderOf(t.name) + "/.dovra-XXXXXX";
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return {};
+    }
+    const int e = errno;
+    // An existing file whose folder takes no temporary file is rewritten in
+    // place when it may be written.
+    if (t.exists && ::access(t.name.c_str(), W_OK) == 0) {
+        return {};
+    }
+    return describe("cannot create", path, e);
+}
+
 bool writeFileAtomically(const std::string& path, const std::string& content, std::string& error,
                          FileWriteKind* kind, std::string* note) {
     if (path.empty()) {
@@ -269,35 +307,6 @@ bool writeFileAtomically(const std::string& path, const std::string& content, st
         *kind = FileWriteKind::Replaced;
     }
     return true;
-}
-
-std::string writeProblem(const std::string& path) {
-    if (path.empty()) {
-        return "empty file name";
-    }
-    const Target t = resolve(path);
-    if (t.error != 0) {
-        return describe("cannot open", path, t.error);
-    }
-    if (t.exists && S_ISDIR(t.st.st_mode)) {
-        return describe("cannot replace", path, EISDIR);
-    }
-    if (t.stream || (t.exists && !S_ISREG(t.st.st_mode))) {
-        return ::access(t.name.c_str(), W_OK) == 0 ? std::string()
-                                                   : describe("cannot open", path, errno);
-    }
-    std::string tmpl = folderOf(t.name) + "/.dovra-XXXXXX";
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        return {};
-    }
-    const int e = errno;
-    if (t.exists && ::access(t.name.c_str(), W_OK) == 0) {
-        return {}; // written in place, as the write itself would
-    }
-    return describe("cannot create", path, e);
 }
 
 } // namespace dovra

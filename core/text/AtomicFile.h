@@ -34,12 +34,12 @@ enum class FileWriteKind {
 bool writeFileAtomically(const std::string& path, const std::string& content, std::string& error,
                          FileWriteKind* kind = nullptr, std::string* note = nullptr);
 
-/// Why a write of path would fail before anything is written (a folder, a
-/// missing folder, a folder that takes no new file and a file that may not
-/// be written in place), named as writeFileAtomically names its failures;
-/// empty when it would go through. The folder is tried with a temporary file
-/// that is removed again: the permission bits alone do not tell (a read-only
-/// mount, another owner).
+/// Why writeFileAtomically could not write path, found without changing what
+/// is there: an empty name, a folder, a link that cannot be followed, a folder
+/// that takes no temporary file for a file that is not writable in place, a
+/// FIFO or device not open to writing. A description naming the file, or
+/// empty when the write may go ahead (it can still fail later, on a full
+/// disk, say, and then says so itself).
 std::string writeProblem(const std::string& path);
 
 /// The process's file mode creation mask, read once without changing it.

@@ -1,6 +1,8 @@
 #include "panel/ActivityPanel.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,7 +18,63 @@ using wizard::kPaused;
 using wizard::kReady;
 using wizard::kRunning;
 
-ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
+namespace {
+
+const char* const kExportTip = "Write the filter of the last run to a file: sections (CSV), C "
+                               "header, Octave/MATLAB script or JSON";
+
+// The save dialog of "Export...", made once; one name filter per format.
+class ExportDialogChooser : public ExportChooser {
+  public:
+    explicit ExportDialogChooser(QWidget* owner)
+        : dialog_(owner, QStringLiteral("Export the Filter")) {
+        dialog_.setAcceptMode(QFileDialog::AcceptSave);
+        dialog_.setFileMode(QFileDialog::AnyFile);
+        dialog_.setOption(QFileDialog::DontUseNativeDialog);
+        QStringList filters;
+        for (const ExportFormatInfo& f : exportFormats()) {
+            filters << exportNameFilter(f);
+        }
+        dialog_.setNameFilters(filters);
+    }
+    std::optional<ExportChoice> chooseExport() override {
+        if (dialog_.exec() != QDialog::Accepted || dialog_.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return exportChoiceFor(dialog_.selectedFiles().constFirst(), dialog_.selectedNameFilter());
+    }
+
+  private:
+    QFileDialog dialog_;
+};
+
+QString fromView(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+QString exportNameFilter(const ExportFormatInfo& format) {
+    return fromView(format.description) + QStringLiteral(" (*") + fromView(format.suffix) +
+           QLatin1Char(')');
+}
+
+ExportChoice exportChoiceFor(const QString& path, const QString& nameFilter) {
+    const ExportFormatInfo* chosen = &exportFormats().front();
+    for (const ExportFormatInfo& f : exportFormats()) {
+        if (exportNameFilter(f) == nameFilter) {
+            chosen = &f;
+        }
+    }
+    ExportChoice c{path, chosen->format};
+    if (QFileInfo(path).suffix().isEmpty()) {
+        c.path += fromView(chosen->suffix);
+    }
+    return c;
+}
+
+ActivityPanel::ActivityPanel(DovraScreen& screen)
+    : screen_(screen), exportChooser_(std::make_unique<ExportDialogChooser>(this)) {
     ActivitySettings& model = screen_.session().activity();
 
     auto* title = new QLabel(QStringLiteral("Design Process"));
@@ -29,6 +87,10 @@ ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
         b->setFont(makeFont("Dialog", true, 12));
     }
     pause_->setEnabled(false);
+    export_ = new QPushButton(QStringLiteral("Export..."));
+    export_->setObjectName("export");
+    export_->setFont(makeFont("Dialog", true, 12));
+    updateExportButton();
     auto* every = new QLabel(QStringLiteral("Status update every:"));
     refresh_ = new QLineEdit(qs(model.text()));
     refresh_->setObjectName("refreshRate");
@@ -53,6 +115,7 @@ ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
     place(plot(PlotWindow::Magnitude).box, 0, 14, 1, 1, Fill::Horizontal);
     place(plot(PlotWindow::ZeroesAndPoles).box, 0, 15, 1, 1, Fill::Horizontal);
     place(plot(PlotWindow::GroupDelay).box, 0, 16, 1, 1, Fill::Horizontal);
+    place(export_, 2, 14, 2, 1, Fill::Horizontal);
 
     connect(refresh_, &QLineEdit::textEdited, this,
             [&model](const QString& t) { model.setText(t.toStdString()); });
@@ -64,6 +127,7 @@ ActivityPanel::ActivityPanel(DovraScreen& screen) : screen_(screen) {
     for (QPushButton* b : {start_, pause_}) {
         connect(b, &QPushButton::clicked, this, [this, b] { action(b); });
     }
+    connect(export_, &QPushButton::clicked, this, [this] { exportRun(); });
     const std::array<PlotWindow, 3> windows = {PlotWindow::Magnitude, PlotWindow::ZeroesAndPoles,
                                                PlotWindow::GroupDelay};
     for (PlotWindow w : windows) {
@@ -100,9 +164,27 @@ void ActivityPanel::showReadyControls() {
     refresh_->setEnabled(true);
 }
 
+void ActivityPanel::updateExportButton() {
+    const std::string why = screen_.session().exportProblem();
+    export_->setEnabled(why.empty());
+    export_->setToolTip(why.empty() ? QString::fromUtf8(kExportTip)
+                                    : QStringLiteral("Nothing to export: ") + qs(why));
+}
+
+void ActivityPanel::exportRun() {
+    const std::optional<ExportChoice> choice = exportChooser_->chooseExport();
+    if (!choice) {
+        return;
+    }
+    // The session says on the console, and so on the message line, whether
+    // the file was written.
+    screen_.session().writeExport(choice->format, choice->path.toStdString());
+}
+
 void ActivityPanel::action(QPushButton* button) {
     const QString label = button->text();
     if (label == QLatin1String("Start") && state_ == kReady) {
+        export_->setEnabled(false);
         // A classical design keeps the Start label and cannot be paused; it
         // ends through done().
         const bool search = screen_.session().getDesignMethod() == DesignMethod::ZPlane;
@@ -124,6 +206,7 @@ void ActivityPanel::action(QPushButton* button) {
         enterState(kReady);
         showReadyControls();
         screen_.stop_DE();
+        updateExportButton();
     } else if (label == QLatin1String("Pause") && state_ == kRunning) {
         enterState(kPaused);
         pause_->setText(QStringLiteral("Resume"));
@@ -193,6 +276,7 @@ void ActivityPanel::done() {
         enterState(kReady);
         showReadyControls();
     }
+    updateExportButton();
     updateMonitor();
 }
 

@@ -6,10 +6,14 @@
 // through the main window's queued calls of updateMonitor and done.
 
 #include <QColor>
+#include <QString>
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "panel/MyPanel.h"
+#include "report/Export.h"
 #include "run/ProgressSnapshot.h"
 #include "screen/PlotScreens.h"
 
@@ -21,6 +25,29 @@ namespace dovra::gui {
 
 class DovraScreen;
 class MonitorPanel;
+
+/// The file and format of an export, as the user chose them.
+struct ExportChoice {
+    QString path;
+    ExportFormat format = ExportFormat::Json;
+};
+
+/// The name filter of an export format in the file dialog:
+/// "C header (*.h)".
+QString exportNameFilter(const ExportFormatInfo& format);
+/// The choice a file dialog's answer stands for: the format of the selected
+/// name filter (the first one when it is none of them), and the path with the
+/// format's suffix added when the name has no suffix of its own.
+ExportChoice exportChoiceFor(const QString& path, const QString& nameFilter);
+
+/// Asks the user for an export's file and format; nothing means cancelled.
+/// The page uses a file dialog with one name filter per format; tests put a
+/// double in its place.
+class ExportChooser {
+  public:
+    virtual ~ExportChooser() = default;
+    virtual std::optional<ExportChoice> chooseExport() = 0;
+};
 
 class ActivityPanel : public MyPanel {
   public:
@@ -59,6 +86,13 @@ class ActivityPanel : public MyPanel {
     /// End of a run: back to "Ready"; window thread.
     void done();
 
+    /// "Export...": the last run's filter written to the file and in the
+    /// format the chooser gives; the message line says how it went.
+    void exportRun();
+    void setExportChooser(std::unique_ptr<ExportChooser> chooser) {
+        exportChooser_ = std::move(chooser);
+    }
+
     /// Called by a plot window that the user closes.
     void deleteMagTsScreen() { deletePlotWindow(PlotWindow::Magnitude); }
     void deleteZpScreen() { deletePlotWindow(PlotWindow::ZeroesAndPoles); }
@@ -69,6 +103,8 @@ class ActivityPanel : public MyPanel {
 
     QPushButton* startButton() const { return start_; }
     QPushButton* pauseButton() const { return pause_; }
+    /// Enabled once a run has ended with a filter to export.
+    QPushButton* exportButton() const { return export_; }
     QLineEdit* refreshField() const { return refresh_; }
     MonitorPanel* monitor() const { return monitor_; }
     QCheckBox* plotBox(PlotWindow w) const { return plot(w).box; }
@@ -84,6 +120,9 @@ class ActivityPanel : public MyPanel {
     void enterState(const std::string& state);
     /// Labels "Start" and "Pause", Pause disabled, refresh field enabled.
     void showReadyControls();
+    /// Export enabled when the session has a run to export; its tooltip says
+    /// why not otherwise.
+    void updateExportButton();
     void togglePlotWindow(PlotWindow w);
     void deletePlotWindow(PlotWindow w);
 
@@ -100,6 +139,8 @@ class ActivityPanel : public MyPanel {
     std::string state_;
     QPushButton* start_;
     QPushButton* pause_;
+    QPushButton* export_;
+    std::unique_ptr<ExportChooser> exportChooser_;
     QLineEdit* refresh_;
     MonitorPanel* monitor_;
     std::array<PlotSwitch, 3> plots_{};

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "core/problem/ScriptedProblem.h"
@@ -215,3 +217,44 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 } // namespace
+
+// An export is of a run that was started and has ended: none before the
+// first Start, none while a run goes on, one after its Stop (saying it was
+// stopped); a refused Start leaves the figures of the run before it, which
+// are then not exported as if they were its own.
+TEST_F(RunStart, ExportsOnlyARunThatStartedAndEnded) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("dovra-runstart-export-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    session.setResultsFileName((dir / "results.out").string());
+    const std::string json = (dir / "run.json").string();
+    addRows(session.magUpper(), 2);
+    // A bare gain: blocks that hold the degrees the session gives (all 0).
+    problem->setDimension(1);
+    problem->setZeroRadii(0, 0, 0);
+    problem->setPoleRadii(0, 0, 0);
+    problem->setAllpassRadii(0, 0, 0);
+    EXPECT_EQ(session.exportProblem(), kNoRunToExport);
+
+    ASSERT_TRUE(session.startRun()); // "Running", status "Initializing"
+    session.start_FilterDesign();    // the first population
+    EXPECT_EQ(session.exportProblem(), kRunNotEnded);
+    session.set_state(wizard::kReady);
+    session.stop_DE();
+    EXPECT_EQ(session.exportProblem(), "");
+    EXPECT_EQ(session.exportInput().snapshot.status, kStoppedRun);
+    EXPECT_TRUE(session.writeExport(ExportFormat::Json, json));
+    EXPECT_TRUE(std::filesystem::exists(json));
+
+    addRows(session.gdLower(), 1, "abc");
+    EXPECT_FALSE(session.start_Design());
+    EXPECT_GT(session.snapshot().evaluation, 0); // the earlier run's figures
+    EXPECT_EQ(session.exportProblem(), kNoRunToExport);
+    std::filesystem::remove(json);
+    EXPECT_FALSE(session.writeExport(ExportFormat::Json, json));
+    EXPECT_FALSE(std::filesystem::exists(json));
+    EXPECT_NE(err.str().find("Export not written: " + json + " (no run to export"),
+              std::string::npos)
+        << err.str();
+    std::filesystem::remove_all(dir);
+}

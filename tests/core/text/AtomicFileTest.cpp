@@ -88,6 +88,9 @@ class AtomicFileTest : public ::testing::Test {
 
 TEST_F(AtomicFileTest, NewFileGetsTheOrdinaryModeAndReplacesNothing) {
     fs::path p = dir / "new.out";
+    // The check beforehand leaves nothing behind.
+    EXPECT_EQ(dovra::writeProblem(p), "");
+    EXPECT_EQ(entries(), 0);
     std::string error;
     dovra::FileWriteKind kind{};
     ASSERT_TRUE(dovra::writeFileAtomically(p, text, error, &kind)) << error;
@@ -179,10 +182,13 @@ TEST_F(AtomicFileTest, DevicesAreWrittenDirectly) {
 
 // Failures: the message names the file and the cause, and the previous file
 // (where there is one) is whole afterwards, with no temporary file beside it.
+// A failure that the name alone shows is foreseen by writeProblem, with the
+// same cause, before anything is written.
 struct FailureCase {
     const char* name;
     std::function<fs::path(const fs::path&)> prepare; // returns the name to write
     const char* cause;
+    bool foreseen = true;
 };
 
 class AtomicFileFailure : public AtomicFileTest,
@@ -190,6 +196,12 @@ class AtomicFileFailure : public AtomicFileTest,
 
 TEST_P(AtomicFileFailure, ReportsTheCauseAndLosesNothing) {
     fs::path p = GetParam().prepare(dir);
+    const std::string problem = dovra::writeProblem(p);
+    if (GetParam().foreseen) {
+        EXPECT_NE(problem.find(GetParam().cause), std::string::npos) << problem;
+    } else {
+        EXPECT_EQ(problem, "");
+    }
     std::string error;
     EXPECT_FALSE(dovra::writeFileAtomically(p, text, error));
     EXPECT_NE(error.find(p.string()), std::string::npos) << error;
@@ -204,14 +216,14 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, AtomicFileFailure,
     ::testing::Values(
         FailureCase{"FullDisk", [](const fs::path&) { return fs::path("/dev/full"); },
-                    "No space left on device"},
+                    "No space left on device", false},
         FailureCase{"LinkToFullDisk",
                     [](const fs::path& d) {
                         writePlain(d / "old.out", "previous text");
                         fs::create_symlink("/dev/full", d / "full");
                         return d / "full";
                     },
-                    "No space left on device"},
+                    "No space left on device", false},
         FailureCase{"FolderIsAFile",
                     [](const fs::path& d) {
                         writePlain(d / "old.out", "previous text");
@@ -272,6 +284,12 @@ TEST_F(AtomicFileTest, ReadOnlyFolderWritesAWritableFileInPlace) {
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
 
     int code = asOrdinaryUser([&] {
+        // Foreseen: the file may be written in place, a new one not at all.
+        if (!dovra::writeProblem(p).empty() ||
+            dovra::writeProblem(folder / "new.out").find("Permission denied") ==
+                std::string::npos) {
+            return 4;
+        }
         std::string error, note;
         dovra::FileWriteKind kind{};
         if (!dovra::writeFileAtomically(p, text, error, &kind, &note)) {
