@@ -21,8 +21,8 @@ class RunHost : public StatusSink {
     /// The run has ended: the views are told and the results file written.
     virtual void done() = 0;
     /// Sets the hub's degrees (a design's result, or 0 when a design run
-    /// forgets them) and returns the realization as the hub then reads it,
-    /// with its checks applied.
+    /// forgets them) and returns them as the run is to take them: a designed
+    /// filter's degrees as they are, whatever range the page admits for typing.
     virtual RealizationValues setDegrees(int numDeg, int denomDeg, int linPairs,
                                          int allpassPairs) = 0;
 

@@ -358,7 +358,12 @@ RealizationValues DesignSession::setDegrees(int numDeg, int denomDeg, int linPai
     setDenomDeg(denomDeg);
     setNZlinPair(linPairs);
     setNZPAllpPair(allpassPairs);
-    return realizationValues();
+    // The degrees of a designed filter are the filter's: the ranges of the
+    // realization page (a denominator degree up to 100) are for what a user
+    // types, and would drop the poles of a classical design above order 100.
+    RealizationValues r{numDeg, denomDeg, linPairs, allpassPairs, 0};
+    r.dimension = 1L + numDeg + denomDeg + linPairs + allpassPairs;
+    return r;
 }
 
 ReportInput DesignSession::reportInput() {

@@ -141,6 +141,26 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info) {
 INSTANTIATE_TEST_SUITE_P(FamiliesAndBands, BatchClassical,
                          ::testing::ValuesIn(everyFamilyAndBand()), caseName);
 
+// A design of an order above the 100 poles the realization page admits for
+// typing keeps its poles: the degrees of a designed filter are its own.
+TEST(BatchClassical, HighOrderKeepsItsPoles) {
+    Scratch s;
+    const fs::path task = s.dir / "task.cfg";
+    const fs::path results = s.dir / "task.out";
+    writeTask(task, scheme(1, 0, 0.2, 0.005, 1, 30), 1);
+    ASSERT_EQ(runBatch("--quiet -o " + results.string() + " " + task.string() + " > " + s.log() +
+                       " 2>&1"),
+              0)
+        << s.console();
+    int a = 0, b = 0;
+    for (const auto& line : readLines(results)) {
+        a += line.rfind("a(", 0) == 0;
+        b += line.rfind("b(", 0) == 0;
+    }
+    EXPECT_GT(b, 101);
+    EXPECT_EQ(a, b);
+}
+
 TEST(BatchClassical, ExamplesMeetTheirSchemes) {
     for (const char* name : {"butterworth-lowpass", "chebyshev1-highpass", "chebyshev2-bandpass",
                              "elliptic-bandstop"}) {
