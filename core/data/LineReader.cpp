@@ -43,7 +43,7 @@ void LineReader::load() {
     }
 }
 
-std::optional<std::string> LineReader::readLine() {
+std::optional<std::string_view> LineReader::readLine() {
     if (!loaded_) {
         load();
     }
@@ -58,7 +58,7 @@ std::optional<std::string> LineReader::readLine() {
     const void* cr = std::memchr(begin, '\r', upToLf);
     const std::size_t length =
         cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - begin) : upToLf;
-    std::string line(begin, length);
+    const std::string_view line(begin, length);
     next_ += length;
     if (next_ < text_.size()) {
         // The line end: LF, CR, or CR LF.

@@ -5,6 +5,7 @@
 #include <istream>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace dovra {
 
@@ -13,8 +14,9 @@ class LineReader {
     explicit LineReader(std::istream& in) : in_(in) {}
 
     /// The next line without its line end; nothing at the end of the input or
-    /// after a read error (see failed()).
-    std::optional<std::string> readLine();
+    /// after a read error (see failed()). The view stays valid as long as the
+    /// reader: the input is held whole, so a line needs no copy of its own.
+    std::optional<std::string_view> readLine();
 
     /// True when the stream reported a read error (not just its end) and every
     /// line read before it has been handed out.

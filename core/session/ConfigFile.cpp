@@ -82,15 +82,15 @@ const char* const kReadError = "read error";
 
 // A line of the file as a message quotes it: bytes that are not printable
 // are shown by their code, a long line is cut.
-std::string notANumber(const std::string& line) {
+std::string notANumber(std::string_view line) {
     return "For input string: \"" + text::printable(line) + "\"";
 }
 
-std::string negativeCount(const std::string& line) {
+std::string negativeCount(std::string_view line) {
     return "negative row count: \"" + text::printable(line) + "\"";
 }
 
-std::string tooManyRows(const std::string& line) {
+std::string tooManyRows(std::string_view line) {
     return "row count " + text::printable(line) + " is more than a table may hold (" +
            std::to_string(kMaxRows) + ")";
 }
@@ -219,7 +219,7 @@ class Reader {
         if (!line && in_.failed()) {
             return endLoad(kGranularity, kReadError, false);
         }
-        t_.optimization().setSamplingGranularity(line.value_or(std::string()));
+        t_.optimization().setSamplingGranularity(std::string(line.value_or(std::string_view())));
         return true;
     }
 
