@@ -51,7 +51,8 @@ class DesignThread {
     bool waitForIdle(std::chrono::milliseconds timeout);
     void waitForIdle();
 
-    /// The pause of a pass (10 ms; a batch run sets 0).
+    /// The pause of a pass: none by default, the window thread throttles its
+    /// own redraws; tests slow a run with it.
     void setPassSleep(std::chrono::milliseconds sleep);
     std::chrono::milliseconds passSleep() const;
     /// Within a pass: waits the pass pause; false when the thread is told to
@@ -75,7 +76,7 @@ class DesignThread {
     bool ready_ = false;
     bool busy_ = false;
     bool quit_ = false;
-    std::chrono::milliseconds passSleep_{10};
+    std::chrono::milliseconds passSleep_{0};
 };
 
 } // namespace dovra

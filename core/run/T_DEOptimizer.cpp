@@ -46,12 +46,15 @@ T_DEOptimizer::~T_DEOptimizer() {
 
 void T_DEOptimizer::takeParameters() {
     std::lock_guard lock(settingsMutex_);
-    if (!pendingSet_) {
-        return;
+    if (pendingSet_) {
+        pendingSet_ = false;
+        currentProblem_ = pending_.problemIndex;
+        search_.setSizes(pending_.NP, pending_.NP2, pending_.range, pending_.refreshRate);
     }
-    pendingSet_ = false;
-    currentProblem_ = pending_.problemIndex;
-    search_.setSizes(pending_.NP, pending_.NP2, pending_.range, pending_.refreshRate);
+    if (pendingRefresh_ > 0) {
+        search_.setRefreshRate(pendingRefresh_);
+        pendingRefresh_ = 0;
+    }
 }
 
 void T_DEOptimizer::publishFigures(const DEProblem* problem) {
@@ -84,6 +87,12 @@ void T_DEOptimizer::setParameters(int problemIndex, int NP, int NP2, double rang
     pending_.range = range;
     pending_.refreshRate = std::max(refreshRate, 1);
     pendingSet_ = true;
+    pendingRefresh_ = 0;
+}
+
+void T_DEOptimizer::setRefreshRate(int refreshRate) {
+    std::lock_guard lock(settingsMutex_);
+    pendingRefresh_ = std::max(refreshRate, 1);
 }
 
 void T_DEOptimizer::setPassSleep(std::chrono::milliseconds sleep) {

@@ -120,7 +120,10 @@ class T_DEOptimizer {
     /// within population_minimum .. population_capacity, the refresh rate at
     /// least 1. Taken by the design thread at its next pass.
     void setParameters(int problemIndex, int NP, int NP2, double range, int refreshRate);
-    /// Pause between two passes of the design thread (10 ms; a batch run sets 0).
+    /// A new refresh rate (at least 1) for the run in progress: the design
+    /// thread's next pass takes it, and nothing else of the run changes.
+    void setRefreshRate(int refreshRate);
+    /// Pause between two passes of the design thread (none by default).
     void setPassSleep(std::chrono::milliseconds sleep);
     std::chrono::milliseconds passSleep() const;
     /// Waits until the run rests: ready flag off and the current pass finished
@@ -189,6 +192,7 @@ class T_DEOptimizer {
     mutable std::mutex settingsMutex_;
     SearchParameters pending_;
     bool pendingSet_ = false;
+    int pendingRefresh_ = 0; // 0: no new refresh rate
 
     // --- published figures, under figuresMutex_ (taken inside the thread's lock) -------
     mutable std::mutex figuresMutex_;

@@ -45,6 +45,8 @@ class DESearch {
     /// generations per slice, taken as given (the run control keeps them
     /// within their limits).
     void setSizes(int NP, int NP2, double range, int refreshRate);
+    /// Generations per slice from the next slice on.
+    void setRefreshRate(int refreshRate) { refreshRate_ = refreshRate; }
     /// Counters to 0 and the best cost to the largest value: the next slice
     /// builds a new population.
     void restart();

@@ -141,6 +141,10 @@ int DesignSession::getRefreshRate() {
 }
 void DesignSession::setRefreshRate(int n) {
     activity_.setRefreshRate(n);
+    refreshRateChanged();
+}
+void DesignSession::refreshRateChanged() {
+    optimizer_->setRefreshRate(getRefreshRate());
 }
 std::string DesignSession::getResultsFileName() const {
     return startup_.getResultsFileName();

@@ -134,6 +134,9 @@ class DesignSession : public RunHost {
     void setFreezingStateOfGdConstraints(bool on);
     int getRefreshRate();
     void setRefreshRate(int n);
+    /// Hands the refresh rate to a run in progress (its next slice takes it);
+    /// to be called after the activity settings' rate was edited directly.
+    void refreshRateChanged();
     std::string getResultsFileName() const;
     void setResultsFileName(const std::string& name);
     std::string getStatus() const override;
@@ -226,7 +229,7 @@ class DesignSession : public RunHost {
     void pause_DE();
     /// Seeds the search's random source (0: from the clock).
     void setSeed(std::int64_t seed);
-    /// The design thread's pause between two passes (a batch run sets 0).
+    /// The design thread's pause between two passes (none by default).
     void setPassSleep(std::chrono::milliseconds sleep);
     /// Waits until the run rests: the current pass finished and the ready
     /// flag off (at once without a design thread).

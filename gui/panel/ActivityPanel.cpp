@@ -117,8 +117,11 @@ ActivityPanel::ActivityPanel(DovraScreen& screen)
     place(plot(PlotWindow::GroupDelay).box, 0, 16, 1, 1, Fill::Horizontal);
     place(export_, 2, 14, 2, 1, Fill::Horizontal);
 
-    connect(refresh_, &QLineEdit::textEdited, this,
-            [&model](const QString& t) { model.setText(t.toStdString()); });
+    // The rate may change during a run: the design thread's next slice takes it.
+    connect(refresh_, &QLineEdit::textEdited, this, [this, &model](const QString& t) {
+        model.setText(t.toStdString());
+        screen_.session().refreshRateChanged();
+    });
     // The settings may replace the rate (a text out of range) on either
     // thread; the field follows on this one.
     model.setListener([this, &model](int) {
@@ -161,7 +164,6 @@ void ActivityPanel::showReadyControls() {
     start_->setText(QStringLiteral("Start"));
     pause_->setText(QStringLiteral("Pause"));
     pause_->setEnabled(false);
-    refresh_->setEnabled(true);
 }
 
 void ActivityPanel::updateExportButton() {
@@ -194,7 +196,6 @@ void ActivityPanel::action(QPushButton* button) {
                 start_->setText(QStringLiteral("Stop"));
                 pause_->setEnabled(true);
             }
-            refresh_->setEnabled(false);
         });
         if (!started) {
             // The task cannot be run: nothing is searched and no done() will
@@ -210,12 +211,10 @@ void ActivityPanel::action(QPushButton* button) {
     } else if (label == QLatin1String("Pause") && state_ == kRunning) {
         enterState(kPaused);
         pause_->setText(QStringLiteral("Resume"));
-        refresh_->setEnabled(true);
         screen_.pause_DE();
     } else if (label == QLatin1String("Resume") && state_ == kPaused) {
         enterState(kRunning);
         pause_->setText(QStringLiteral("Pause"));
-        refresh_->setEnabled(false);
         screen_.resume_DE();
     }
     monitor_->update();

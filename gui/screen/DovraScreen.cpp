@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QThread>
+#include <QTimer>
 #include <array>
 #include <cstring>
 
@@ -135,6 +136,10 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
                 QCoreApplication::postEvent(this, new QEvent(QEvent::User));
             }
         });
+
+    redrawTimer_ = new QTimer(this);
+    redrawTimer_->setSingleShot(true);
+    connect(redrawTimer_, &QTimer::timeout, this, [this] { redrawProgress(); });
 
     notify_of_state();
     reshow();
@@ -313,11 +318,27 @@ void DovraScreen::customEvent(QEvent*) {
         showLatestLine();
     }
     if (monitorPending_.exchange(false)) {
-        activity_->updateMonitor();
+        redrawProgress();
     }
     if (donePending_.exchange(false)) {
+        // The end of a run is shown at once, with its final figures.
+        redrawTimer_->stop();
+        lastRedraw_.restart();
         activity_->done();
     }
+}
+
+void DovraScreen::redrawProgress() {
+    constexpr qint64 kInterval = 1000 / kRedrawsPerSecond;
+    const qint64 since = lastRedraw_.isValid() ? lastRedraw_.elapsed() : kInterval;
+    if (since < kInterval) {
+        if (!redrawTimer_->isActive()) {
+            redrawTimer_->start(static_cast<int>(kInterval - since));
+        }
+        return;
+    }
+    lastRedraw_.restart();
+    activity_->updateMonitor();
 }
 
 } // namespace dovra::gui

@@ -4,6 +4,7 @@
 // with "<< Back" and "Next >>", and hands the design thread's notifications
 // to the activity page on the window thread.
 
+#include <QElapsedTimer>
 #include <atomic>
 #include <functional>
 #include <iostream>
@@ -17,6 +18,7 @@
 class QLabel;
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 
 namespace dovra::gui {
 
@@ -95,11 +97,18 @@ class DovraScreen : public Screen, private SessionObserver {
     void customEvent(QEvent* event) override;
 
   private:
+    static constexpr int kRedrawsPerSecond = 30;
+
     // Called on the design thread: both only post to the window thread.
     void updateMonitor() override;
     void done() override;
 
     void showCard(const char* name);
+    /// Redraws the monitor and the plots from the latest snapshot, at most
+    /// kRedrawsPerSecond times a second: a notice that comes sooner is
+    /// drawn when the interval is up (whatever the refresh rate, the search
+    /// never waits for the window).
+    void redrawProgress();
     /// Shows the latest console line (on the window thread).
     void showLatestLine();
 
@@ -127,6 +136,8 @@ class DovraScreen : public Screen, private SessionObserver {
     std::atomic<bool> monitorPending_{false};
     std::atomic<bool> donePending_{false};
     std::atomic<bool> linePending_{false};
+    QElapsedTimer lastRedraw_;
+    QTimer* redrawTimer_ = nullptr;
 };
 
 } // namespace dovra::gui

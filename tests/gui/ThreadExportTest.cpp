@@ -167,6 +167,8 @@ class ExportTest : public QObject {
         DovraScreen s(out_, err_);
         loadToReady(s, "lowpass.cfg");
         ActivityPanel& a = s.activityPanel();
+        // Slowed down, so that the run is still searching when Stop comes.
+        s.session().setPassSleep(std::chrono::milliseconds(10));
         QTest::mouseClick(a.startButton(), Qt::LeftButton);
         QVERIFY(!a.exportButton()->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(s.session().snapshot().evaluation > 0, kRunTimeoutMs);
