@@ -49,6 +49,9 @@ struct ProgressSnapshot {
     /// What the session adds after the status once a run has ended (the check
     /// between the samples); empty during a run.
     std::string note;
+    /// The run was ended by Stop while its search was on its way (its status
+    /// is still the one of its way: "Initializing" or "Refining: ...").
+    bool stopped = false;
 };
 
 } // namespace dovra

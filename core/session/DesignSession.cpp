@@ -383,15 +383,8 @@ ReportInput DesignSession::reportInput() {
 
 ExportInput DesignSession::exportInput() const {
     ExportInput in{snapshot(), runInput_};
-    bool stopped = false;
-    {
-        std::lock_guard lock(stateMutex_);
-        stopped = runStopped_;
-    }
-    // A search stopped on its way keeps the status of its way; the export
-    // says that it did not end.
-    const std::string& s = in.snapshot.status;
-    if (stopped && (s == status::kInitializing || s.starts_with(status::kRefining))) {
+    // The export says that a stopped search did not end.
+    if (in.snapshot.stopped) {
         in.snapshot.status = kStoppedRun;
     }
     return in;
@@ -531,6 +524,9 @@ ProgressSnapshot DesignSession::snapshot() const {
     ProgressSnapshot snap = optimizer_->snapshot();
     std::lock_guard lock(stateMutex_);
     snap.note = runNote_;
+    // A search stopped on its way keeps the status of its way.
+    snap.stopped = runStopped_ && (snap.status == status::kInitializing ||
+                                   snap.status.starts_with(status::kRefining));
     return snap;
 }
 

@@ -4,8 +4,12 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "design/DesignStatus.h"
 #include "panel/ActivityPanel.h"
+#include "run/RunStatus.h"
 #include "screen/Constrain.h"
+#include "session/DesignSession.h"
+#include "session/WizardState.h"
 #include "text/NumberText.h"
 
 namespace dovra::gui {
@@ -42,9 +46,27 @@ MonitorPanel::MonitorPanel(ActivityPanel& activity)
 }
 
 QSize MonitorPanel::sizeHint() const {
-    // The last line's descent and the frame's darker edge stay inside.
-    const int text = baseline(5) + QFontMetrics(font_).descent() + 2;
-    return {100, std::max(75, text)};
+    // The status's two wrapped lines, the last one's descent and the frame's
+    // darker edge stay inside.
+    const int text = baseline(7) + QFontMetrics(font_).descent() + 2;
+    return {100, std::max({75, text, wrappedHeight_})};
+}
+
+std::string MonitorPanel::statusText(const ProgressSnapshot& s, const std::string& state) {
+    const std::string best = text::formatFloat(static_cast<float>(s.minimum));
+    std::string text = s.status;
+    if (s.stopped) {
+        text = std::string(kStoppedRun) + " at generation " + std::to_string(s.generation) +
+               ", best cost " + best;
+    } else if (state == wizard::kPaused) {
+        text = "Paused at generation " + std::to_string(s.generation) + ", best cost " + best;
+    } else if (s.status == status::kInitializing && s.evaluation > 0) {
+        text = "Running";
+    }
+    if (!s.note.empty()) {
+        text += "; " + s.note;
+    }
+    return text;
 }
 
 int MonitorPanel::filterDegree(const ProgressSnapshot& s) {
@@ -62,8 +84,7 @@ QStringList MonitorPanel::lines() const {
         QStringLiteral("Best cost     :  ") + fromStd(text::formatFloat(best)),
         QStringLiteral("State         :  ") + fromStd(activity_.getState()) +
             fromStd(ActivityPanel::phaseText(s.phase)),
-        QStringLiteral("DOVRA Info    :  ") + fromStd(s.status) +
-            (s.note.empty() ? QString() : QStringLiteral("; ") + fromStd(s.note)),
+        QStringLiteral("DOVRA Info    :  ") + fromStd(statusText(s, activity_.getState())),
     };
 }
 
@@ -72,10 +93,10 @@ int MonitorPanel::baseline(int i) {
 }
 
 void MonitorPanel::paintImage() {
-    if (image_.isNull()) {
-        // Made on the first paint, at the panel's size of that moment, and
-        // kept for every later paint.
-        const qreal ratio = devicePixelRatioF();
+    const qreal ratio = devicePixelRatioF();
+    if (image_.isNull() || image_.deviceIndependentSize().toSize() != size() ||
+        image_.devicePixelRatio() != ratio) {
+        // Made again whenever the panel's size changed.
         image_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
         image_.setDevicePixelRatio(ratio);
         image_.fill(activity_.getBackgroundColor());
@@ -85,8 +106,34 @@ void MonitorPanel::paintImage() {
     fill3DRect(p, 0, 0, width() - 1, height() - 1, activity_.getBackgroundColor());
     p.setPen(Qt::blue);
     p.setFont(font_);
-    for (int i = 0; i < painted_.size(); ++i) {
+    const QFontMetrics metrics(font_);
+    const int last = static_cast<int>(painted_.size()) - 1;
+    for (int i = 0; i < last; ++i) {
         p.drawText(kLeftMargin, baseline(i), painted_[i]);
+    }
+    // The status line: its label, then its text wrapped at word boundaries in
+    // the column after the label, as far down as the panel reaches.
+    const QString label = QStringLiteral("DOVRA Info    :  ");
+    const QString text = painted_[last].mid(label.size());
+    p.drawText(kLeftMargin, baseline(last), label);
+    const int x = kLeftMargin + metrics.horizontalAdvance(label);
+    const QRect column(x, baseline(last) - metrics.ascent(), std::max(1, width() - x - 4),
+                       std::max(1, height() - 2 - (baseline(last) - metrics.ascent())));
+    QRect used;
+    p.drawText(column, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text, &used);
+    paintedBottom_ = std::min(used.bottom() + 1, column.bottom() + 1);
+    // The panel asks for the height its wrapped status needs at this width,
+    // so that the page makes room for the whole verdict.
+    const QRect whole = metrics.boundingRect(QRect(0, 0, column.width(), 100000),
+                                             Qt::AlignLeft | Qt::TextWordWrap, text);
+    const int needed = column.top() + whole.height() + metrics.descent() + 2;
+    if (needed != wrappedHeight_) {
+        wrappedHeight_ = needed;
+        updateGeometry();
+    }
+    const QString tip = painted_.join(QLatin1Char('\n'));
+    if (toolTip() != tip) {
+        setToolTip(tip);
     }
 }
 

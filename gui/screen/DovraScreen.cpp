@@ -118,9 +118,11 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
     message_ = new QLabel;
     message_->setObjectName("messageLine");
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // A long line must not widen the window; the tooltip holds it whole.
-    message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     constrain(message_, 0, 19, 16, 1, Fill::Horizontal, Anchor::West, 1.0, 0.0, 2, 5, 2, 5);
+    // A long line must not widen the window; the tooltip holds it whole. Set
+    // after constrain, whose horizontal fill makes the policy Expanding (and
+    // so the label's full text its minimum width).
+    message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lineListener_ =
         session_.console().addLineListener([this](const std::string& line, LineKind kind) {
             {

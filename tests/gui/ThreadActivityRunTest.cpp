@@ -335,7 +335,7 @@ class ActivityRunTest : public QObject {
             QVERIFY2(bluePixels(image, m.baseline(i) - band + 2, m.baseline(i) + 1) > 20,
                      qPrintable(expected[i]));
         }
-        QCOMPARE(bluePixels(image, m.baseline(5) + m.baseline(0), m.height()), 0);
+        QCOMPARE(bluePixels(image, m.paintedBottom() + 1, m.height()), 0);
         QVERIFY(err_.str().empty());
     }
 
@@ -366,6 +366,8 @@ class ActivityRunTest : public QObject {
             QTest::qWait(10);
         }
         QVERIFY(s.getGeneration() > firstGeneration);
+        // Once generations count, the status says the run is running.
+        QTRY_COMPARE(m.paintedLines().value(5), QStringLiteral("DOVRA Info    :  Running"));
         QVERIFY(std::all_of(delays.begin(), delays.end(), [](double d) { return d >= 0.0; }));
         std::sort(delays.begin(), delays.end());
         qInfo("Delay of a call posted to the window thread during a run: median %.3f ms, "
@@ -381,6 +383,10 @@ class ActivityRunTest : public QObject {
         QCOMPARE(s.getGeneration(), paused);
         QTRY_COMPARE(m.paintedLines().value(4), QStringLiteral("State         :  Paused "));
         QCOMPARE(m.paintedLines().value(1), QStringLiteral("Generation    :  %1").arg(paused));
+        QCOMPARE(m.paintedLines().value(5),
+                 QStringLiteral("DOVRA Info    :  Paused at generation %1, best cost %2")
+                     .arg(paused)
+                     .arg(m.paintedLines().value(3).mid(17)));
         QCOMPARE(m.paintedLines().value(0), QStringLiteral("Filter degree :  2"));
         screenshot(s, "activity-paused.png");
         // The rate may change while paused and is taken on Resume.
@@ -402,6 +408,12 @@ class ActivityRunTest : public QObject {
         QCOMPARE(coefficientLines(report, QLatin1Char('a')), 2);
         QCOMPARE(coefficientLines(report, QLatin1Char('b')), 3);
         QTRY_COMPARE(m.paintedLines().value(4), QStringLiteral("State         :  Ready "));
+        QTRY_VERIFY(m.paintedLines().value(5).startsWith(
+            QStringLiteral("DOVRA Info    :  Stopped before the design ended at generation %1, "
+                           "best cost ")
+                .arg(s.getGeneration())));
+        QVERIFY(
+            m.paintedLines().value(5).contains(QLatin1String("; checked between the samples: ")));
 
         // Leaving "Ready" ends the design thread; a notice of a run's end that
         // arrives only now leaves the wizard where it is.
@@ -533,6 +545,18 @@ class ActivityRunTest : public QObject {
                     "checked between the samples: bands met; transition 0.2 to 0.25 exceeded by "
                     "up to ",
                     0) == 0);
+        // The verdict is read whole: wrapped in the monitor below the status
+        // line, within the panel, and whole in its tooltip.
+        MonitorPanel& m = *a.monitor();
+        const QString info = QStringLiteral("DOVRA Info    :  Design successful; ") +
+                             qs(s.session().betweenSamplesLine());
+        QTRY_COMPARE(m.paintedLines().value(5), info);
+        QVERIFY(m.toolTip().endsWith(info));
+        const int lineHeight = m.baseline(1) - m.baseline(0);
+        QVERIFY2(m.paintedBottom() > m.baseline(5) + lineHeight / 2, "the verdict is not wrapped");
+        QTRY_VERIFY(m.height() >= m.minimumSizeHint().height());
+        QVERIFY(bluePixels(m.image(), m.baseline(5) + 2, m.baseline(6) + 2) > 20);
+        screenshot(s, "activity-after-classical.png");
     }
 
     // A results file that cannot be written: the monitor's Info line and the
