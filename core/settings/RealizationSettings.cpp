@@ -1,5 +1,6 @@
 #include "settings/RealizationSettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/NumberText.h"
@@ -46,11 +47,11 @@ std::int64_t quantFor(int wordLength) {
 
 } // namespace
 
-const std::array<std::string, 7>& RealizationSettings::designMethodItems() {
-    static const std::array<std::string, 7> items{
+const std::array<std::string, kDesignMethodCount>& RealizationSettings::designMethodItems() {
+    static const std::array<std::string, kDesignMethodCount> items{
         "Z-plane design             ", "Butterworth         (IIR)  ", "Chebychev-Type1     (IIR)  ",
         "Chebychev-Type2     (IIR)  ", "Elliptic            (IIR)  ", "Equiripple-linphase (FIR)  ",
-        "MaxFlat-linphase    (FIR)  "};
+        "MaxFlat-linphase    (FIR)  ", "Equiripple-Remez    (FIR)  "};
     return items;
 }
 
@@ -99,6 +100,8 @@ void RealizationSettings::assign(const RealizationSettings& o) {
     quant_ = o.quant_;
     structId_ = o.structId_;
     rememberedStruct_ = o.rememberedStruct_;
+    rememberedCounts_ = o.rememberedCounts_;
+    countsRemembered_ = o.countsRemembered_;
     fieldsVisible_ = o.fieldsVisible_;
     structureVisible_ = o.structureVisible_;
     for (int f = NumDegField; f <= StructureField; ++f) {
@@ -149,16 +152,37 @@ void RealizationSettings::setDesignIdentifierIdx(int index) {
     adaptPanelLayout(index, changes);
 }
 
+namespace {
+constexpr std::array<RealizationSettings::Field, 4> kCountFields{
+    RealizationSettings::NumDegField, RealizationSettings::DenomDegField,
+    RealizationSettings::LinPairField, RealizationSettings::AllpPairField};
+}
+
 void RealizationSettings::selectDesignMethod(int index) {
+    {
+        Changes changes(*this);
+        std::lock_guard lock(mutex_);
+        if (designIdx_ == 0 && index != 0) {
+            for (std::size_t i = 0; i < kCountFields.size(); ++i) {
+                rememberedCounts_[i] = texts_[kCountFields[i]];
+            }
+            countsRemembered_ = true;
+        } else if (designIdx_ != 0 && index == 0 && countsRemembered_) {
+            // The texts come back; the getters check them as they always do.
+            for (std::size_t i = 0; i < kCountFields.size(); ++i) {
+                texts_[kCountFields[i]] = rememberedCounts_[i];
+                changes.add(kCountFields[i]);
+            }
+            countsRemembered_ = false;
+        }
+    }
     setDesignIdentifierIdx(index);
 }
 
 std::string RealizationSettings::getDesignIdentifier() const {
     std::lock_guard lock(mutex_);
-    if (designIdx_ < static_cast<int>(designMethodItems().size())) {
-        return designMethodItems()[static_cast<std::size_t>(designIdx_)];
-    }
-    return "Equiripple-Remez    (FIR)  ";
+    return designMethodItems()[static_cast<std::size_t>(
+        std::clamp(designIdx_, 0, static_cast<int>(designMethodItems().size()) - 1))];
 }
 
 void RealizationSettings::adaptPanelLayout(int index, Changes& changes) {

@@ -35,7 +35,7 @@ class RealizationSettings : public FieldModel {
     static constexpr double kMaxPoleRadius = 1.0;
 
     /// Design-method texts, padded to 27 characters (index 0 .. 6).
-    static const std::array<std::string, 7>& designMethodItems();
+    static const std::array<std::string, kDesignMethodCount>& designMethodItems();
     /// Word-length texts: "inf", "32", "31", ... "1".
     static const std::vector<std::string>& wordLengthItems();
     /// Structure texts: "Direct Form", "1st and 2nd order sections".
@@ -53,7 +53,9 @@ class RealizationSettings : public FieldModel {
     int getDesignIdentifierIdx() const;
     void setDesignIdentifierIdx(int index);
     std::string getDesignIdentifier() const;
-    /// A selection in the design-method choice.
+    /// A selection in the design-method choice. Leaving the Z-plane design
+    /// keeps its zero, pole and pair counts aside (a classical or FIR run
+    /// replaces them by the degrees of its design); coming back restores them.
     void selectDesignMethod(int index);
 
     int getNumDeg();
@@ -123,6 +125,9 @@ class RealizationSettings : public FieldModel {
     std::int64_t quant_ = -1;
     int structId_ = 0;
     int rememberedStruct_ = 0;
+    // The Z-plane counts kept while another method is selected (empty: none).
+    std::array<std::string, 4> rememberedCounts_{};
+    bool countsRemembered_ = false;
     bool fieldsVisible_ = true;
     bool structureVisible_ = true;
 };

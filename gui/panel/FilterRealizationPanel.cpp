@@ -67,7 +67,11 @@ FilterRealizationPanel::FilterRealizationPanel(DovraScreen& screen, MagConstrain
     designMethod_ = makeChoice(RealizationSettings::designMethodItems(), f2);
     place(designMethod_, 1, 4, 3);
 
-    place(label("Single zeros:"), 0, 5, 1);
+    auto fieldLabel = [this, &label](const char* text) {
+        fieldLabels_.push_back(label(text));
+        return fieldLabels_.back();
+    };
+    place(fieldLabel("Single zeros:"), 0, 5, 1);
     place(makeField(RealizationSettings::NumDegField, 10), 1, 5, 1);
     zeroLowLabel_ = label("   |Z| >");
     place(zeroLowLabel_, 2, 5, 1);
@@ -76,22 +80,23 @@ FilterRealizationPanel::FilterRealizationPanel(DovraScreen& screen, MagConstrain
     place(zeroHighLabel_, 4, 5, 1);
     place(makeField(RealizationSettings::ZeroRadiusHighField, 5), 5, 5, 1);
 
-    place(label("Single poles:"), 0, 6, 1);
+    place(fieldLabel("Single poles:"), 0, 6, 1);
     place(makeField(RealizationSettings::DenomDegField, 5), 1, 6, 1);
     poleLabel_ = label("   |P| <");
     place(poleLabel_, 2, 6, 1);
     place(makeField(RealizationSettings::PoleRadiusField, 5), 3, 6, 1);
 
-    place(label("Linear phase zero pairs:"), 0, 8, 1);
+    place(fieldLabel("Linear phase zero pairs:"), 0, 8, 1);
     place(makeField(RealizationSettings::LinPairField, 10), 1, 8, 1);
-    place(label("Allpass pole/zero pairs:"), 0, 9, 1);
+    place(fieldLabel("Allpass pole/zero pairs:"), 0, 9, 1);
     place(makeField(RealizationSettings::AllpPairField, 10), 1, 9, 1);
 
     place(label("Coefficient Quantization (bit):"), 0, 10, 1);
     wordLength_ = makeChoice(RealizationSettings::wordLengthItems(), f1);
     place(wordLength_, 1, 10, 1);
 
-    place(label("Filter Structure:"), 0, 11, 1);
+    structureLabel_ = label("Filter Structure:");
+    place(structureLabel_, 0, 11, 1);
     structure_ = makeChoice(RealizationSettings::structureItems(), f1);
     place(structure_, 1, 11, 3);
 
@@ -148,7 +153,11 @@ void FilterRealizationPanel::adaptPanelLayout() {
     for (QLabel* l : {zeroLowLabel_, zeroHighLabel_, poleLabel_}) {
         l->setVisible(shown);
     }
+    for (QLabel* l : fieldLabels_) {
+        l->setVisible(shown);
+    }
     structure_->setVisible(model_.structureVisible());
+    structureLabel_->setVisible(model_.structureVisible());
 }
 
 void FilterRealizationPanel::checkField(RealizationSettings::Field f) {

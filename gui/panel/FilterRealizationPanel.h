@@ -10,6 +10,7 @@
 // design method uses).
 
 #include <array>
+#include <vector>
 
 #include "data/Tables.h"
 #include "panel/MyPanel.h"
@@ -62,6 +63,10 @@ class FilterRealizationPanel : public MyPanel {
     QLabel* zeroLowLabel_ = nullptr;
     QLabel* zeroHighLabel_ = nullptr;
     QLabel* poleLabel_ = nullptr;
+    // The labels in front of the count fields and of the structure choice,
+    // hidden with them.
+    std::vector<QLabel*> fieldLabels_;
+    QLabel* structureLabel_ = nullptr;
 };
 
 } // namespace dovra::gui

@@ -310,9 +310,11 @@ class SettingsPagesTest : public QObject {
         QCOMPARE(s.getStructId(), 1);
         s.setWordLength(0);
         QCOMPARE(page.wordLengthChoice()->currentText(), QStringLiteral("inf"));
-        // Identifier 7 is known to the run but has no item: nothing is selected.
+        // Remez, which a file may name, is in the list.
         s.setDesignIdentifierIdx(7);
-        QCOMPARE(page.designMethodChoice()->currentIndex(), -1);
+        QCOMPARE(page.designMethodChoice()->currentIndex(), 7);
+        QCOMPARE(page.designMethodChoice()->currentText(),
+                 QStringLiteral("Equiripple-Remez    (FIR)  "));
         QVERIFY(!page.structureChoice()->isVisibleTo(&page));
         QCOMPARE(s.getDesignIdentifierIdx(), 7);
     }
@@ -367,7 +369,7 @@ class SettingsPagesTest : public QObject {
         const QStringList methods = {"Z-plane design             ", "Butterworth         (IIR)  ",
                                      "Chebychev-Type1     (IIR)  ", "Chebychev-Type2     (IIR)  ",
                                      "Elliptic            (IIR)  ", "Equiripple-linphase (FIR)  ",
-                                     "MaxFlat-linphase    (FIR)  "};
+                                     "MaxFlat-linphase    (FIR)  ", "Equiripple-Remez    (FIR)  "};
         QCOMPARE(method->count(), int(methods.size()));
         for (int i = 0; i < methods.size(); ++i) {
             QCOMPARE(method->itemText(i), methods[i]);
@@ -419,6 +421,7 @@ class SettingsPagesTest : public QObject {
         }
         QTest::newRow("equiripple FIR") << 5 << false << false;
         QTest::newRow("maxflat FIR") << 6 << false << false;
+        QTest::newRow("Remez FIR") << 7 << false << false;
     }
 
     void layoutAndNextPageForEachMethod() {
@@ -427,8 +430,12 @@ class SettingsPagesTest : public QObject {
         QFETCH(bool, structure);
         w_->next(4);
         auto& page = w_->realization();
+        w_->screen.session().setNumDeg(6);
+        w_->screen.session().setDenomDeg(6);
         // A classical method first, so that every row also shows the way back.
         page.designMethodChoice()->setCurrentIndex(method == 1 ? 2 : 1);
+        // What a classical run leaves: the degrees of its design.
+        w_->screen.session().setNumDeg(14);
         page.designMethodChoice()->setCurrentIndex(method);
         QCOMPARE(w_->screen.getDesignIdentifierIdx(), method);
 
@@ -443,12 +450,21 @@ class SettingsPagesTest : public QObject {
             QCOMPARE(dovra::gui::cellOf(w)->isVisibleTo(&page), fields);
         }
         QCOMPARE(page.structureChoice()->isVisibleTo(&page), structure);
-        for (const char* text :
-             {"Single zeros:", "Single poles:", "Linear phase zero pairs:",
-              "Allpass pole/zero pairs:", "Coefficient Quantization (bit):", "Design method:"}) {
+        // A label goes with its field.
+        for (const char* text : {"Single zeros:", "Single poles:", "Linear phase zero pairs:",
+                                 "Allpass pole/zero pairs:"}) {
+            QLabel* l = labelOf(page, QString::fromLatin1(text));
+            QVERIFY2(l != nullptr && l->isVisibleTo(&page) == fields, text);
+        }
+        QCOMPARE(labelOf(page, QStringLiteral("Filter Structure:"))->isVisibleTo(&page), structure);
+        for (const char* text : {"Coefficient Quantization (bit):", "Design method:"}) {
             QLabel* l = labelOf(page, QString::fromLatin1(text));
             QVERIFY2(l != nullptr && l->isVisibleTo(&page), text);
         }
+        // The Z-plane counts are back with the Z-plane design.
+        QCOMPARE(page.field(RF::NumDegField)->text(),
+                 method == 0 ? QStringLiteral("6") : QStringLiteral("14"));
+        QCOMPARE(page.field(RF::DenomDegField)->text(), QStringLiteral("6"));
         QVERIFY(page.wordLengthChoice()->isVisibleTo(&page));
         QVERIFY(page.designMethodChoice()->isVisibleTo(&page));
         QTRY_VERIFY(page.isVisible());

@@ -2,6 +2,8 @@
 // a file chooser double, cancelling, the results file field and the about box.
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,6 +16,7 @@
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
 
+#include "panel/FilterRealizationPanel.h"
 #include "panel/StartupPanel.h"
 #include "screen/AboutScreen.h"
 #include "screen/DovraScreen.h"
@@ -112,6 +115,24 @@ class StartupTest : public QObject {
         QCOMPARE(s.session().magUpper().getSize(), 2);
         QCOMPARE(s.session().ffNumerator().getSize(), 4);
         QCOMPARE(s.session().getNP(), 60);
+    }
+
+    // Every example's method is shown in the realization page's choice after
+    // Load (the Remez example left it blank when the list had no Remez).
+    void loadShowsTheMethodOfEveryExample() {
+        const QDir examples(QStringLiteral(DOVRA_SOURCE_DIR "/examples"));
+        for (const QString& name : examples.entryList({QStringLiteral("*.cfg")})) {
+            DovraScreen s(out_, err_);
+            int calls = 0;
+            s.startupPanel().setFileChooser(
+                std::make_unique<ChooserDouble>(examples.filePath(name), QString(), &calls));
+            QTest::mouseClick(s.startupPanel().loadButton(), Qt::LeftButton);
+            const QComboBox* choice = s.filterRealizationPanel().designMethodChoice();
+            QCOMPARE(choice->currentIndex(), s.session().getDesignIdentifierIdx());
+            QVERIFY2(choice->currentText() ==
+                         QString::fromStdString(s.session().getDesignIdentifier()),
+                     qPrintable(name));
+        }
     }
 
     void cancelledDialogsChangeNothing() {

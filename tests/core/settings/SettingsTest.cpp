@@ -301,6 +301,39 @@ TEST_F(SettingsTest, DesignMethodItemsAreAligned) {
         EXPECT_EQ(item.size(), 27u) << "\"" << item << "\"";
     }
     EXPECT_EQ(RealizationSettings::designMethodItems()[6], "MaxFlat-linphase    (FIR)  ");
+    // Every method a file may name is in the list, Remez at its index.
+    ASSERT_EQ(RealizationSettings::designMethodItems().size(), 8u);
+    RealizationSettings model{console};
+    model.setDesignIdentifierIdx(7);
+    EXPECT_EQ(model.getDesignIdentifier(), RealizationSettings::designMethodItems()[7]);
+    EXPECT_EQ(model.getDesignIdentifier(), "Equiripple-Remez    (FIR)  ");
+}
+
+// A user who tries a classical method and comes back finds the Z-plane
+// counts as they were, although the classical run set the degrees of its
+// design; a file's method (set through the index) keeps what the file says.
+TEST_F(SettingsTest, ZPlaneCountsComeBackAfterAnotherMethod) {
+    RealizationSettings model{console};
+    model.setText(RealizationSettings::NumDegField, "6");
+    model.setText(RealizationSettings::DenomDegField, "6");
+    model.setText(RealizationSettings::LinPairField, "1");
+    model.setText(RealizationSettings::AllpPairField, "2");
+    model.selectDesignMethod(1);
+    model.setNumDeg(14);
+    model.setDenomDeg(14);
+    model.setNZlinPair(0);
+    model.setNZPAllpPair(0);
+    model.selectDesignMethod(7);
+    model.selectDesignMethod(0);
+    EXPECT_EQ(model.getNumDeg(), 6);
+    EXPECT_EQ(model.getDenomDeg(), 6);
+    EXPECT_EQ(model.getNZLinPair(), 1);
+    EXPECT_EQ(model.getNZPAllpPair(), 2);
+
+    model.setDesignIdentifierIdx(4);
+    model.setNumDeg(9);
+    model.setDesignIdentifierIdx(0);
+    EXPECT_EQ(model.getNumDeg(), 9);
 }
 
 TEST_F(SettingsTest, DimensionCountsEveryBlockAndTheGain) {
