@@ -4,6 +4,8 @@
 // data set 2 keeps a fixed number of points, so the new curve pushes the
 // previous one out point by point.
 
+#include <vector>
+
 #include "plot/PlotGraph.h"
 #include "plot/ResponseFrame.h"
 
@@ -25,9 +27,15 @@ class AnimatedResponseGraph : public PlotGraph {
     virtual void plotTolerance() = 0;
     /// The curve of the frame taken last.
     virtual void plotResponse() = 0;
+    /// Computes the curve of the frame taken last into curve_ and fits the
+    /// y range to it and to the limits; true when the range changed.
+    virtual bool fitRanges() = 0;
+    /// Adds curve_ as data set 2.
+    void plotCurve();
 
     FrameSource source_;
     ResponseFrame frame_;
+    std::vector<double> curve_;
 };
 
 class MagAnimatedLimitPlotGraph : public AnimatedResponseGraph {
@@ -39,6 +47,9 @@ class MagAnimatedLimitPlotGraph : public AnimatedResponseGraph {
   protected:
     void initPointsPersistence() override;
     void plotResponse() override { plotMagnitude(); }
+    /// From 20 dB below the lowest limit to 5 dB above the highest of the
+    /// limits and the curve (a resonance included), rounded out to 10 dB.
+    bool fitRanges() override;
 };
 
 class AnimatedGdPlotGraph : public AnimatedResponseGraph {
@@ -51,6 +62,8 @@ class AnimatedGdPlotGraph : public AnimatedResponseGraph {
   protected:
     void initPointsPersistence() override;
     void plotResponse() override { plotGroupDelay(); }
+    /// The limits (with the offset) and the whole curve.
+    bool fitRanges() override;
 
   private:
     int limitRows_ = 0;

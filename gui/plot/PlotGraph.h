@@ -4,6 +4,8 @@
 // next paint start the graph afresh, and the limits of the tolerance tables
 // as one red curve per table.
 
+#include <utility>
+
 #include "plotbox/Plot.h"
 
 namespace dovra {
@@ -29,9 +31,22 @@ class PlotGraph : public Plot {
     /// becomes a red line through its rows, shifted by offset.
     void plotMagnitudeLimits();
     void plotGroupDelayLimits(double offset);
+    /// The lowest and highest limit of the tables plotMagnitudeLimits or
+    /// plotGroupDelayLimits draws (low above high when they draw nothing).
+    std::pair<double, double> magnitudeLimitBounds() const;
+    std::pair<double, double> groupDelayLimitBounds(double offset) const;
+    /// Sets the y range unless the user zoomed in; true when it changed, so
+    /// that what was drawn must be drawn anew.
+    bool fitYRange(double low, double high);
+    /// A range for data from low to high: limits of a magnitude rounded out
+    /// to 10 dB, others to a round step, so that it changes only when the
+    /// data moves by a visible amount.
+    static std::pair<double, double> roundedRange(double low, double high, bool decibels);
 
     DesignSession& session_;
     int initFlag_ = 1;
+    double fittedLow_ = 0.0;
+    double fittedHigh_ = 0.0;
 };
 
 } // namespace dovra::gui

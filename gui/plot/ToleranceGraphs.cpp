@@ -10,6 +10,7 @@ ToleranceSchemeGraph::ToleranceSchemeGraph(DesignSession& session, int width, in
 }
 
 void ToleranceSchemeGraph::refreshImage() {
+    fitRanges();
     init();
     plotTolerance();
     drawPlot(true);
@@ -21,6 +22,7 @@ void ToleranceSchemeGraph::paint() {
         initFlag_ = 0;
     }
     if (reshaped()) {
+        fitRanges();
         drawPlot(true);
         clearReshaped();
     }

@@ -13,6 +13,8 @@ class ToleranceSchemeGraph : public PlotGraph {
     void refreshImage() override;
     void paint() override;
     virtual void plotTolerance() = 0;
+    /// Fits the y range to the limits.
+    virtual void fitRanges() = 0;
 
   protected:
     ToleranceSchemeGraph(DesignSession& session, int width, int height, double yMin, double yMax);
@@ -21,16 +23,33 @@ class ToleranceSchemeGraph : public PlotGraph {
 class MagLimitPlotGraph : public ToleranceSchemeGraph {
   public:
     MagLimitPlotGraph(DesignSession& session, int width, int height)
-        : ToleranceSchemeGraph(session, width, height, -100.0, 10.0) {}
+        : ToleranceSchemeGraph(session, width, height, -100.0, 10.0) {
+        setAxisTitles(QStringLiteral("normalized frequency"), QStringLiteral("magnitude in dB"));
+    }
     void plotTolerance() override { plotMagnitudeLimits(); }
+    /// From 20 dB below the lowest limit to 5 dB above the highest.
+    void fitRanges() override {
+        const auto [low, high] = magnitudeLimitBounds();
+        const auto [l, h] =
+            low <= high ? roundedRange(low - 20.0, high + 5.0, true) : roundedRange(1.0, 0.0, true);
+        fitYRange(l, h);
+    }
 };
 
 class GdLimitPlotGraph : public ToleranceSchemeGraph {
   public:
     GdLimitPlotGraph(DesignSession& session, int width, int height)
-        : ToleranceSchemeGraph(session, width, height, -10.0, 10.0) {}
+        : ToleranceSchemeGraph(session, width, height, -10.0, 10.0) {
+        setAxisTitles(QStringLiteral("normalized frequency"),
+                      QStringLiteral("group delay in samples"));
+    }
     /// The limits as the tables hold them, without the run's offset.
     void plotTolerance() override { plotGroupDelayLimits(0.0); }
+    void fitRanges() override {
+        const auto [low, high] = groupDelayLimitBounds(0.0);
+        const auto [l, h] = roundedRange(low, high, false);
+        fitYRange(l, h);
+    }
 };
 
 } // namespace dovra::gui

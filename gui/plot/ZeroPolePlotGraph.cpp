@@ -1,5 +1,6 @@
 #include "plot/ZeroPolePlotGraph.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -10,6 +11,7 @@ namespace {
 constexpr int kCircle = 1;
 constexpr int kZeros = 2;
 constexpr int kPoles = 3;
+constexpr double kFarthestShown = 1000.0;
 
 } // namespace
 
@@ -18,6 +20,8 @@ ZeroPolePlotGraph::ZeroPolePlotGraph(DesignSession& session, FrameSource source,
     : PlotGraph(session, width, height), source_(std::move(source)) {
     setXRange(-1.5, 1.5);
     setYRange(-1.5, 1.5);
+    setEqualScales(true);
+    setAxisTitles(QStringLiteral("real part"), QStringLiteral("imaginary part"));
     setMarksStyle("various");
     initPointsPersistence();
 }
@@ -45,9 +49,31 @@ void ZeroPolePlotGraph::plotZerosAndPoles() {
     }
 }
 
+void ZeroPolePlotGraph::fitRanges() {
+    if (userZoomed()) {
+        return;
+    }
+    double r = 1.0;
+    const PoleZeroPositions p = poleZeroPositions(layout_, frame_.best);
+    for (const auto* points : {&p.zeros, &p.poles}) {
+        for (const PlanePoint& z : *points) {
+            for (double c : {z.x, z.y}) {
+                // A zero at infinity (an allpass pair of radius 0) cannot be
+                // shown at any scale that still shows the others.
+                if (std::fabs(c) <= kFarthestShown) {
+                    r = std::max(r, std::fabs(c));
+                }
+            }
+        }
+    }
+    setXRange(-r, r);
+    setYRange(-r, r);
+}
+
 void ZeroPolePlotGraph::refreshImage() {
     frame_ = source_();
     layout_ = frame_.layout;
+    fitRanges();
     initPointsPersistence();
     init();
     plotUnitCircle();
@@ -70,6 +96,9 @@ void ZeroPolePlotGraph::paint() {
     if (reshaped()) {
         clearReshaped();
     }
+    // From the fitted range each time, so that the widening for equal
+    // scales never builds up over resizes.
+    fitRanges();
     drawPlot(true);
 }
 

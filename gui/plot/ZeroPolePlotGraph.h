@@ -22,6 +22,10 @@ class ZeroPolePlotGraph : public PlotGraph {
     void plotZerosAndPoles();
     void refreshImage() override;
     void paint() override;
+    /// Both axes from -r to r, r the largest of 1 and every zero's and pole's
+    /// coordinate, unless the user zoomed in (the scales are kept equal, so
+    /// the circle stays round either way).
+    void fitRanges();
 
   private:
     FrameSource source_;

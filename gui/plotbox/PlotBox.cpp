@@ -55,6 +55,14 @@ void PlotBox::init() {
     initialized_ = true;
 }
 
+void PlotBox::setAxisTitles(const QString& x, const QString& y) {
+    std::lock_guard g(lock_);
+    xTitle_ = x;
+    yTitle_ = y;
+    scale_.xTitled = !x.isEmpty();
+    scale_.yTitled = !y.isEmpty();
+}
+
 void PlotBox::setStoredSize(int width, int height) {
     storedWidth_ = width;
     storedHeight_ = height;
@@ -148,7 +156,29 @@ void PlotBox::drawPlot(bool clearFirst) {
         p.fillRect(image_.rect(), background_);
     }
     scale_.applyDataRanges();
-    frame_ = scale_.layout(width(), height(), measure());
+    const FontMeasure fonts = measure();
+    frame_ = scale_.layout(width(), height(), fonts);
+    if (equalScales_) {
+        // Twice: the widened range may change the tick labels' width, and so
+        // the plot rectangle, a little.
+        for (int pass = 0; pass < 2; ++pass) {
+            const double w = std::max(1, frame_.lrx - frame_.ulx);
+            const double h = std::max(1, frame_.lry - frame_.uly);
+            const double ux = (scale_.xMax - scale_.xMin) / w;
+            const double uy = (scale_.yMax - scale_.yMin) / h;
+            // The visible range is the set range and 5 percent either side.
+            if (ux < uy) {
+                const double c = 0.5 * (scale_.xMax + scale_.xMin);
+                const double half = 0.5 * uy * w / 1.1;
+                scale_._setXRange(c - half, c + half);
+            } else if (uy < ux) {
+                const double c = 0.5 * (scale_.yMax + scale_.yMin);
+                const double half = 0.5 * ux * h / 1.1;
+                scale_._setYRange(c - half, c + half);
+            }
+            frame_ = scale_.layout(width(), height(), fonts);
+        }
+    }
     drawAxes(p);
     update();
 }
@@ -205,6 +235,19 @@ void PlotBox::drawAxes(QPainter& p) {
         }
         const QString text = qs(t.label);
         p.drawText(qx - label.horizontalAdvance(text) / 2, f.lry + labelHeight + 3, text);
+    }
+
+    p.setFont(labelFont_);
+    if (!xTitle_.isEmpty()) {
+        const int x = (f.ulx + f.lrx - label.horizontalAdvance(xTitle_)) / 2;
+        p.drawText(x, f.lry + 2 * labelHeight + 5, xTitle_);
+    }
+    if (!yTitle_.isEmpty()) {
+        p.save();
+        p.translate(2 + label.ascent(), (f.uly + f.lry + label.horizontalAdvance(yTitle_)) / 2);
+        p.rotate(-90.0);
+        p.drawText(0, 0, yTitle_);
+        p.restore();
     }
 
     if (scale_.yExp != 0) {
@@ -319,11 +362,14 @@ void PlotBox::mouseUp(int x, int y) {
         erase();
         // A rectangle of 5 pixels or less in either direction is taken for a
         // slip of the hand: the ranges stay, the plot is redrawn.
-        scale_.zoomIn(frame_, zoomStartX_, zoomStartY_, c.x(), c.y());
+        if (scale_.zoomIn(frame_, zoomStartX_, zoomStartY_, c.x(), c.y())) {
+            userZoomed_ = true;
+        }
         drawPlot(true);
     } else if (zoomOut_ && boxDrawn_) {
         erase();
         scale_.zoomOut(c.x() - zoomStartX_, c.y() - zoomStartY_);
+        userZoomed_ = false;
         drawPlot(true);
     } else if (boxDrawn_) {
         drawPlot(true);

@@ -32,6 +32,16 @@ class PlotBox : public QWidget {
     void setXRange(double min, double max);
     void setYRange(double min, double max);
     void setGrid(bool on) { grid_ = on; }
+    /// Titles of the axes (empty: none), drawn below the x tick labels and
+    /// upright left of the y ones.
+    void setAxisTitles(const QString& x, const QString& y);
+    /// One data unit the same number of pixels on both axes (a circle stays
+    /// round): the range of the axis with more room is widened about its
+    /// middle at every draw.
+    void setEqualScales(bool on) { equalScales_ = on; }
+    /// The user zoomed in by a gesture and has not zoomed out since: the
+    /// graphs then keep the user's ranges instead of fitting their data.
+    bool userZoomed() const { return userZoomed_; }
     /// Colours black on white; must run before the first drawPlot.
     virtual void init();
     /// Draws the axes into the backing image.
@@ -127,6 +137,10 @@ class PlotBox : public QWidget {
     bool zoomIn_ = false;
     bool zoomOut_ = false;
     bool boxDrawn_ = false;
+    bool userZoomed_ = false;
+    bool equalScales_ = false;
+    QString xTitle_;
+    QString yTitle_;
     QRect shownBox_;
 };
 

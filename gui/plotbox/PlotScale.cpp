@@ -21,7 +21,9 @@ void PlotScale::applyRange(double min, double max, double& vmin, double& vmax, d
     vmax = max + pad;
     const double largest = std::max(std::fabs(vmin), std::fabs(vmax));
     const int e = static_cast<int>(std::floor(std::log10(largest)));
-    if (e > 1 || e < -1) {
+    // Labels stay plain numbers wherever they fit in five characters (-9999
+    // to 0.005); only beyond that is the axis scaled by a power of ten.
+    if (e > 3 || e < -2) {
         exp = e;
         const double f = std::pow(10.0, -e);
         tmin = vmin * f;
@@ -89,6 +91,9 @@ PlotFrame PlotScale::layout(int width, int height, const FontMeasure& fonts) con
     const int labelHeight = fonts.labelHeight;
     f.titleY = yExp != 0 ? fonts.titleHeight + kTopPadding : 0;
     f.bottomPadding = xExp != 0 ? (3 * labelHeight) / 2 + 5 : kBottomPadding;
+    if (xTitled) {
+        f.bottomPadding += labelHeight + 2;
+    }
     f.uly = f.titleY + 5;
     f.lry = height - labelHeight - f.bottomPadding - 3;
     const int plotHeight = f.lry - f.uly;
@@ -110,7 +115,7 @@ PlotFrame PlotScale::layout(int width, int height, const FontMeasure& fonts) con
         f.yticks.push_back(std::move(t));
     }
 
-    f.ulx = kLeftPadding + widest;
+    f.ulx = kLeftPadding + widest + (yTitled ? labelHeight + 2 : 0);
     f.lrx = width - kLegendWidth - kRightPadding;
     const int plotWidth = f.lrx - f.ulx;
     f.xscale = plotWidth / (xMax - xMin);

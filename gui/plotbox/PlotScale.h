@@ -58,6 +58,9 @@ class PlotScale {
     double yTop = -std::numeric_limits<double>::max();
     bool xRangeGiven = false;
     bool yRangeGiven = false;
+    // Room for an axis title: below the x tick labels, left of the y ones.
+    bool xTitled = false;
+    bool yTitled = false;
     // Visible range (data units) and tick range (divided by 10^exp).
     double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0;
     double xtickMin = 0.0, xtickMax = 0.0, ytickMin = 0.0, ytickMax = 0.0;

@@ -122,7 +122,18 @@ class BatchPlotsTest : public QObject {
         img = img.convertToFormat(QImage::Format_RGB32);
         const Frame f = frameOf(img);
         QVERIFY(f.left >= 0 && f.right - f.left > 500 && f.bottom - f.top > 300);
-        const Axis xAxis(-0.000001, 0.5), yAxis(-100.0, 10.0);
+        // The magnitude axis fits the scheme: from 20 dB below its lowest
+        // limit to 5 dB above its highest (which a design that meets it does
+        // not pass), each rounded out to 10 dB.
+        double lowest = 1e300, highest = -1e300;
+        for (const auto* rows : {&t.magUpper, &t.magLower}) {
+            for (const Row& r : *rows) {
+                lowest = rows->size() > 1 ? std::min(lowest, r.limit) : lowest;
+                highest = rows->size() > 1 ? std::max(highest, r.limit) : highest;
+            }
+        }
+        const Axis xAxis(-0.000001, 0.5), yAxis(10.0 * std::floor((lowest - 20.0) / 10.0),
+                                                10.0 * std::ceil((highest + 5.0) / 10.0));
 
         // A sample of every grid: point 28 of 63 of the cosine spacing, in
         // the bands (rows of equal limits). The classical and FIR designs
@@ -135,7 +146,7 @@ class BatchPlotsTest : public QObject {
                 const double w = rows[k].w + (rows[k + 1].w - rows[k].w) * frac;
                 const double limit = rows[k].limit + (rows[k + 1].limit - rows[k].limit) * frac;
                 if (!(rows[k + 1].w > rows[k].w) || rows[k + 1].limit != rows[k].limit ||
-                    limit < -100.0 || limit > 10.0) {
+                    limit < yAxis.min || limit > yAxis.max) {
                     continue;
                 }
                 const int x = static_cast<int>(std::lround(xAxis.at(w, f.left, f.right)));

@@ -118,7 +118,10 @@ class PlotBoxTest : public QObject {
         QTest::addColumn<double>("labelLow");
         QTest::addColumn<double>("labelHigh");
         QTest::newRow("no data") << false << 0.0 << 0.0 << 0 << -1.1 << 1.1;
-        QTest::newRow("0 to 1000") << true << 0.0 << 1000.0 << 3 << -0.05 << 1.05;
+        // Plain labels wherever they fit in five characters: -150 dB reads -150.
+        QTest::newRow("0 to 1000") << true << 0.0 << 1000.0 << 0 << -50.0 << 1050.0;
+        QTest::newRow("-150 to 0 dB") << true << -150.0 << 0.0 << 0 << -157.5 << 7.5;
+        QTest::newRow("0 to 100000") << true << 0.0 << 100000.0 << 5 << -0.05 << 1.05;
         QTest::newRow("0 to 50") << true << 0.0 << 50.0 << 0 << -2.5 << 52.5;
         QTest::newRow("equal ends") << true << 4.0 << 4.0 << 0 << 2.9 << 5.1;
         QTest::newRow("reversed") << true << 3.0 << -3.0 << 0 << -1.1 << 1.1;
@@ -175,11 +178,11 @@ class PlotBoxTest : public QObject {
         }
     }
 
-    // "x10" and the exponent 3 at the upper left for 0 to 1000; nothing
+    // "x10" and the exponent 5 at the upper left for 0 to 100000; nothing
     // there for 0 to 50.
     void exponentLabel() {
         TestPlot big;
-        big.setYRange(0.0, 1000.0);
+        big.setYRange(0.0, 100000.0);
         big.drawPlot(true);
         const PlotFrame& f = big.frame();
         QVERIFY(f.titleY > 0);
@@ -192,7 +195,7 @@ class PlotBoxTest : public QObject {
             q.drawText(2, f.titleY, QStringLiteral("x10"));
             q.setFont(makeFont("Helvetica", false, 9));
             q.drawText(2 + QFontMetrics(label).horizontalAdvance(QStringLiteral("x10")),
-                       f.titleY - QFontMetrics(label).height() / 2, QStringLiteral("3"));
+                       f.titleY - QFontMetrics(label).height() / 2, QStringLiteral("5"));
         }
         const QRect corner(0, 0, 60, f.uly - 1);
         QVERIFY(inked(expected, corner) > 10);

@@ -139,7 +139,26 @@ class PlotGraphsTest : public QObject {
         QCOMPARE(connections(mag, 1), (std::vector<bool>{false, true, true}));
         QCOMPARE(mag.points(1)[2].y, -40.0);
         QCOMPARE(mag.image().pixel(mag.pixelOfPoint(0.1, 1.0)), PlotBox::dataSetColor(1).rgb());
-        QCOMPARE(mag.scale().yMin, -105.5);
+        // Fitted: 20 dB below the lowest limit, 5 dB above the highest, out
+        // to 10 dB (-60 to 10), then 5 percent either side.
+        QCOMPARE(mag.scale().yMin, -63.5);
+        QCOMPARE(mag.scale().yMax, 13.5);
+
+        // The lowpass example's scheme: -30 dB reads "-30", with no "x10".
+        {
+            DesignSession lowpass(out, err);
+            setRows(lowpass.magUpper(), {{0.0, 0.5}, {0.2, 0.5}, {0.25, -30.0}, {0.5, -30.0}});
+            setRows(lowpass.magLower(), {{0.0, -0.5}, {0.2, -0.5}});
+            MagLimitPlotGraph scheme(lowpass, 400, 400);
+            scheme.resize(400, 400);
+            scheme.refreshImage();
+            QCOMPARE(scheme.scale().yExp, 0);
+            QStringList labels;
+            for (const Tick& t : scheme.frame().yticks) {
+                labels << QString::fromStdString(t.label);
+            }
+            QVERIFY2(labels.contains(QStringLiteral("-30")), qPrintable(labels.join(' ')));
+        }
 
         setRows(session.gdUpper(), {{0.0, 3.0}, {0.5, 3.0}});
         setRows(session.gdLower(), {{0.0, 1.0}, {0.5, 1.0}});

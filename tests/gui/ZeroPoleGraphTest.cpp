@@ -2,12 +2,17 @@
 // parameter vector, and how the graph paints them (zeros blue circles, poles
 // green plus signs, the unit circle red), one drawing replacing the last.
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 #include <sstream>
 
+#include "BatchRunner.h"
+
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/QuietOffscreen.h"
+#include "plot/SnapshotFrame.h"
 #include "plot/ZeroPolePlotGraph.h"
 #include "session/DesignSession.h"
 
@@ -124,6 +129,88 @@ class ZeroPoleGraphTest : public QObject {
             QCOMPARE(img.pixel(q), green);
             QCOMPARE(img.pixel(q + QPoint(0, 3)), green);
             QCOMPARE(img.pixel(q + QPoint(2, 2)), qRgb(255, 255, 255));
+        }
+    }
+
+    // A zoom of the user's is kept while the run goes on refreshing the
+    // graph, also when a zero moves out of it; zooming out fits the data again.
+    void userZoomIsKeptDuringARun() {
+        Case c{Layout::fromRecord({1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 1,
+                                   1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}),
+               {{1, 0.3}},
+               {},
+               {}};
+        std::ostringstream out, err;
+        DesignSession session(out, err);
+        ResponseFrame frame = frameOf(c);
+        ZeroPolePlotGraph g(
+            session, [&frame] { return frame; }, 400, 400);
+        g.resize(400, 400);
+        g.refreshImage();
+        g.renderImage();
+        const double fitted = g.scale().xMax;
+        const PlotFrame f = g.frame();
+        g.mouseDown(f.ulx + 100, f.uly + 100);
+        g.mouseDrag(f.ulx + 200, f.uly + 200);
+        g.mouseUp(f.ulx + 200, f.uly + 200);
+        QVERIFY(g.userZoomed());
+        const double zoomed = g.scale().xMax;
+        QVERIFY(zoomed < fitted);
+        frame.best[1] = 3.0; // the zero moves far out
+        g.refreshImage();
+        g.renderImage();
+        QCOMPARE(g.scale().xMax, zoomed);
+        g.mouseDown(f.ulx + 150, f.uly + 150);
+        g.mouseDrag(f.ulx + 150, f.uly + 100);
+        g.mouseUp(f.ulx + 150, f.uly + 100);
+        QVERIFY(!g.userZoomed());
+        g.refreshImage();
+        g.renderImage();
+        QVERIFY(g.scale().xMax >= 3.0);
+    }
+
+    // Every zero and pole of every example's design lies inside the plot
+    // rectangle, and the unit circle is round (one data unit the same number
+    // of pixels on both axes).
+    void everyExampleShowsAllItsZerosAndPoles() {
+        const QDir examples(QStringLiteral(DOVRA_SOURCE_DIR "/examples"));
+        QTemporaryDir tmp;
+        for (const QString& name : examples.entryList({QStringLiteral("*.cfg")})) {
+            batch::BatchOptions options;
+            options.config = examples.filePath(name).toStdString();
+            options.results = tmp.filePath(QStringLiteral("run.out")).toStdString();
+            options.plots = tmp.path().toStdString();
+            options.seed = 1;
+            options.quiet = true;
+            int shown = 0;
+            std::ostringstream out, err;
+            batch::runBatch(options, out, err, [&](DesignSession& session, const std::string&) {
+                ZeroPolePlotGraph g(session, snapshotFrameSource(session), 400, 300);
+                g.resize(400, 300);
+                g.refreshImage();
+                g.renderImage();
+                const PlotFrame& f = g.frame();
+                for (int set : {2, 3}) {
+                    for (const PlotPoint& p : g.points(set)) {
+                        const QPoint q = g.pixelOfPoint(p.x, p.y);
+                        if (!f.contains(q.x(), q.y())) {
+                            return "outside: " + std::to_string(p.x) + ", " + std::to_string(p.y);
+                        }
+                        ++shown;
+                    }
+                }
+                const PlotScale& s = g.scale();
+                const double ux = (s.xMax - s.xMin) / (f.lrx - f.ulx);
+                const double uy = (s.yMax - s.yMin) / (f.lry - f.uly);
+                if (std::fabs(ux - uy) > 1e-9 * ux) {
+                    return std::string("unequal scales");
+                }
+                return std::string();
+            });
+            QVERIFY2(err.str().find("outside") == std::string::npos &&
+                         err.str().find("unequal") == std::string::npos,
+                     qPrintable(name + QStringLiteral(": ") + QString::fromStdString(err.str())));
+            QVERIFY2(shown > 0, qPrintable(name));
         }
     }
 };
