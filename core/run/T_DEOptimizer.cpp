@@ -90,6 +90,17 @@ void T_DEOptimizer::setParameters(int problemIndex, int NP, int NP2, double rang
     pendingRefresh_ = 0;
 }
 
+void T_DEOptimizer::forgetRun(const std::string& status) {
+    park();
+    search_.restart();
+    runFilter_ = nullptr;
+    std::lock_guard lock(figuresMutex_);
+    const bool ready = published_.ready;
+    published_ = ProgressSnapshot{};
+    published_.ready = ready;
+    published_.status = status;
+}
+
 void T_DEOptimizer::setRefreshRate(int refreshRate) {
     std::lock_guard lock(settingsMutex_);
     pendingRefresh_ = std::max(refreshRate, 1);

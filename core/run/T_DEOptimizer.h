@@ -120,6 +120,10 @@ class T_DEOptimizer {
     /// within population_minimum .. population_capacity, the refresh rate at
     /// least 1. Taken by the design thread at its next pass.
     void setParameters(int problemIndex, int NP, int NP2, double range, int refreshRate);
+    /// Forgets the last run's figures and filter (the design thread rests
+    /// first): the snapshot is that of a run never started, with the status
+    /// given.
+    void forgetRun(const std::string& status);
     /// A new refresh rate (at least 1) for the run in progress: the design
     /// thread's next pass takes it, and nothing else of the run changes.
     void setRefreshRate(int refreshRate);

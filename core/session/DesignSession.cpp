@@ -143,6 +143,18 @@ void DesignSession::setRefreshRate(int n) {
     activity_.setRefreshRate(n);
     refreshRateChanged();
 }
+void DesignSession::forgetRun() {
+    {
+        std::lock_guard lock(stateMutex_);
+        status_ = kNoRunStatus;
+        betweenSamples_.clear();
+        betweenSamplesExcess_ = false;
+        runNote_.clear();
+        runStopped_ = false;
+        runStarted_ = false;
+    }
+    optimizer_->forgetRun(kNoRunStatus);
+}
 void DesignSession::refreshRateChanged() {
     optimizer_->setRefreshRate(getRefreshRate());
 }

@@ -46,6 +46,8 @@ class SessionObserver {
     virtual void done() {}
 };
 
+/// The status before any run.
+inline constexpr const char* kNoRunStatus = "O.k.";
 /// Added to the status when the results file could not be written.
 inline constexpr const char* kResultsNotWritten = " (results file not written)";
 /// Added to the status of a refused run, which writes no results file.
@@ -134,6 +136,10 @@ class DesignSession : public RunHost {
     void setFreezingStateOfGdConstraints(bool on);
     int getRefreshRate();
     void setRefreshRate(int n);
+    /// After a new task was loaded: the last run's figures, filter, status and
+    /// check are forgotten, so that the monitor and the plots do not show a
+    /// filter of another task.
+    void forgetRun();
     /// Hands the refresh rate to a run in progress (its next slice takes it);
     /// to be called after the activity settings' rate was edited directly.
     void refreshRateChanged();
@@ -290,7 +296,7 @@ class DesignSession : public RunHost {
     StartupSettings startup_;
 
     mutable std::mutex stateMutex_;
-    std::string status_ = "O.k.";
+    std::string status_ = kNoRunStatus;
     std::string state_ = "Idle";
     std::string betweenSamples_;
     bool betweenSamplesExcess_ = false;

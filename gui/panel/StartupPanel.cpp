@@ -114,6 +114,11 @@ void StartupPanel::openDatabase() {
     const std::string path = name.toStdString();
     const bool complete = dovra::openDatabase(screen_.session(), path, &failure);
     configField_->setText(name);
+    if (complete) {
+        // The monitor and the plots showed a filter of the task before.
+        screen_.session().forgetRun();
+        screen_.session().console().out("Configuration file loaded: " + path);
+    }
     if (!complete) {
         // Not modal to the program's end: the user reads it and goes on. The
         // task is as it was; what could be read is there on request.
@@ -136,6 +141,7 @@ void StartupPanel::openDatabase() {
             connect(partial, &QPushButton::clicked, this, [this, path] {
                 dovra::openDatabase(screen_.session(), path, nullptr,
                                     dovra::LoadMode::WhatCouldBeRead);
+                screen_.session().forgetRun();
                 screen_.notify_of_state();
             });
         }
@@ -151,7 +157,12 @@ void StartupPanel::saveDatabase() {
     if (name.isEmpty()) {
         return;
     }
-    dovra::saveDatabase(screen_.session(), name.toStdString());
+    const std::string path = name.toStdString();
+    // The configuration file field keeps the name of the file loaded: it
+    // changes only on Load. The message line names the file written.
+    if (dovra::saveDatabase(screen_.session(), path)) {
+        screen_.session().console().out("Configuration file saved: " + path);
+    }
 }
 
 void StartupPanel::toggleAbout() {

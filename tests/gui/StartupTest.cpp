@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -115,6 +116,12 @@ class StartupTest : public QObject {
         QCOMPARE(s.session().magUpper().getSize(), 2);
         QCOMPARE(s.session().ffNumerator().getSize(), 4);
         QCOMPARE(s.session().getNP(), 60);
+
+        // The last run was of another task: its status and check are gone.
+        s.session().setStatus("Design successful");
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(s.session().snapshot().status), QStringLiteral("O.k."));
+        QCOMPARE(s.session().snapshot().generation, 0);
     }
 
     // Every example's method is shown in the realization page's choice after
@@ -166,9 +173,13 @@ class StartupTest : public QObject {
             StartupPanel& p = s.startupPanel();
             p.setFileChooser(std::make_unique<ChooserDouble>(kExample, saved, &calls));
             QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+            QCOMPARE(s.messageLine()->text(),
+                     QStringLiteral("Configuration file loaded: ") + kExample);
             QTest::mouseClick(p.saveButton(), Qt::LeftButton);
-            // Saving does not change the name of the loaded file.
+            // Saving does not change the name of the loaded file; the
+            // message line names the file written.
             QCOMPARE(p.configField()->text(), kExample);
+            QCOMPARE(s.messageLine()->text(), QStringLiteral("Configuration file saved: ") + saved);
         }
         QVERIFY(QFile::exists(saved));
         DovraScreen t(out_, err_);
