@@ -8,6 +8,7 @@
 // the mutex released.
 
 #include "text/Console.h"
+#include "text/NumberText.h"
 #include <array>
 #include <functional>
 #include <mutex>
@@ -78,6 +79,15 @@ class FieldModel {
     /// (the window's message line, the batch runner) are told.
     void replacedQuietly(const std::string& line) const {
         console_->notice(line, LineKind::Warning);
+    }
+
+    /// The line of a whole-number field whose text is none: "not a whole
+    /// number" where the text is another number (2.5), else "not a number".
+    static std::string notWholeNumber(const std::string& name, const std::string& text,
+                                      const std::string& replacement) {
+        return "Warning! " + name + " is " +
+               (text::parseDouble(text) ? "not a whole number" : "not a number") + ": \"" +
+               text::printable(text) + "\", using " + replacement;
     }
 
     mutable std::mutex mutex_;

@@ -217,7 +217,7 @@ int RealizationSettings::validateInt(Field field, int max, bool warnRange) {
                                           : &allpPair_;
     auto n = text::parseInt(texts_[field]);
     if (!n) {
-        replaced(notANumber(fieldName(field), texts_[field], "0"));
+        replaced(notWholeNumber(fieldName(field), texts_[field], "0"));
         *store = 0;
         writeInt(field, 0, changes);
     } else if (*n >= 0 && *n <= max) {
@@ -227,10 +227,10 @@ int RealizationSettings::validateInt(Field field, int max, bool warnRange) {
         writeInt(field, 0, changes);
         if (warnRange) {
             replaced(kNumDegRange);
-        } else {
-            replacedQuietly("Warning! " + std::string(fieldName(field)) + " " + std::to_string(*n) +
-                            " out of range (0 to " + std::to_string(max) + "), using 0");
         }
+        // The views are told which field, its range and the value used.
+        replacedQuietly("Warning! " + std::string(fieldName(field)) + " " + std::to_string(*n) +
+                        " out of range (0 to " + std::to_string(max) + "), using 0");
     }
     return *store;
 }

@@ -56,8 +56,7 @@ int OptimizationSettings::validate(Field field) {
     const std::string name =
         field == NPField ? "population size" : "population size (refinement phase)";
     if (!n) {
-        replaced("Warning! " + name + " is not a number: \"" + text::printable(t) + "\", using " +
-                 std::to_string(kMinPopulation));
+        replaced(notWholeNumber(name, t, std::to_string(kMinPopulation)));
     } else {
         replacedQuietly("Warning! " + name + " " + t + " out of range (" +
                         std::to_string(kMinPopulation) + " to " + std::to_string(kMaxPopulation) +
@@ -172,8 +171,10 @@ int ActivitySettings::getRefreshRate() {
         return rate_;
     }
     if (!n) {
-        replaced("Warning! refresh rate is not a number: \"" + text_ + "\", using " +
-                 std::to_string(kDefaultRefresh));
+        replaced(notWholeNumber("refresh rate", text_, std::to_string(kDefaultRefresh)));
+    } else {
+        replacedQuietly("Warning! refresh rate " + text_ + " out of range (1 to 100), using " +
+                        std::to_string(kDefaultRefresh));
     }
     rate_ = kDefaultRefresh;
     text_ = std::to_string(kDefaultRefresh);

@@ -94,6 +94,8 @@ ActivityPanel::ActivityPanel(DovraScreen& screen)
     auto* every = new QLabel(QStringLiteral("Status update every:"));
     refresh_ = new QLineEdit(qs(model.text()));
     refresh_->setObjectName("refreshRate");
+    refresh_->setToolTip(QStringLiteral(
+        "Generations between two updates of the monitor: a whole number from 1 to 100"));
     // Room for "100", the largest rate.
     setColumns(refresh_, 3);
     auto* generations = new QLabel(QStringLiteral("Generations"));

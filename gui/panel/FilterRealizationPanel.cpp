@@ -36,6 +36,7 @@ FilterRealizationPanel::FilterRealizationPanel(DovraScreen& screen, MagConstrain
     auto makeField = [this](Field f, int columns) {
         auto* edit = new QLineEdit(qs(model_.text(f)));
         setColumns(edit, columns);
+        edit->setToolTip(fieldTip(f));
         fields_[static_cast<std::size_t>(f)] = edit;
         connect(edit, &QLineEdit::textEdited, this,
                 [this, f](const QString& t) { model_.setText(f, t.toStdString()); });
@@ -125,6 +126,38 @@ FilterRealizationPanel::FilterRealizationPanel(DovraScreen& screen, MagConstrain
     // The getters run on the design thread too: what they rewrite is shown
     // on the window thread.
     model_.setListener([this](int f) { onPageThread([this, f] { showField(f); }); });
+}
+
+QString FilterRealizationPanel::fieldTip(Field f) {
+    using RS = RealizationSettings;
+    const QString radius = QStringLiteral("%1: a radius in the z-plane from %2 to %3");
+    switch (f) {
+    case RS::NumDegField:
+        return QStringLiteral("Single zeros: a whole number from 0 to %1").arg(RS::kMaxNumDeg);
+    case RS::DenomDegField:
+        return QStringLiteral("Single poles: a whole number from 0 to %1")
+            .arg(RS::kMaxPairsOrPoles);
+    case RS::ZeroRadiusLowField:
+        return radius.arg(QStringLiteral("Lower limit of the zeros' radius"))
+            .arg(0)
+            .arg(RS::kMaxZeroRadius);
+    case RS::ZeroRadiusHighField:
+        return radius.arg(QStringLiteral("Upper limit of the zeros' radius"))
+            .arg(QStringLiteral("the lower limit"))
+            .arg(RS::kMaxZeroRadius);
+    case RS::PoleRadiusField:
+        return radius.arg(QStringLiteral("Upper limit of the poles' radius"))
+            .arg(0)
+            .arg(RS::kMaxPoleRadius);
+    case RS::LinPairField:
+        return QStringLiteral("Linear phase zero pairs: a whole number from 0 to %1")
+            .arg(RS::kMaxPairsOrPoles);
+    case RS::AllpPairField:
+        return QStringLiteral("Allpass pole/zero pairs: a whole number from 0 to %1")
+            .arg(RS::kMaxPairsOrPoles);
+    default:
+        return {};
+    }
 }
 
 FilterRealizationPanel::~FilterRealizationPanel() {

@@ -40,6 +40,8 @@ class FilterRealizationPanel : public MyPanel {
     /// The text field of a numeric value (NumDegField ... AllpPairField).
     QLineEdit* field(RealizationSettings::Field f) const;
     QComboBox* designMethodChoice() const { return designMethod_; }
+    /// The tooltip of a field: what it holds and its range.
+    static QString fieldTip(RealizationSettings::Field f);
     QComboBox* wordLengthChoice() const { return wordLength_; }
     QComboBox* structureChoice() const { return structure_; }
     /// "   |Z| >", " |Z| <" and "   |P| <".

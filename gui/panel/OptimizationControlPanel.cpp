@@ -27,6 +27,12 @@ OptimizationControlPanel::OptimizationControlPanel(DovraScreen& screen, MagConst
     auto makeField = [this](Field f) {
         auto* edit = new QLineEdit(qs(model_.text(f)));
         setColumns(edit, 10);
+        edit->setToolTip(QStringLiteral("%1: a whole number of members from %2 to %3")
+                             .arg(f == OptimizationSettings::NPField
+                                      ? QStringLiteral("Population size")
+                                      : QStringLiteral("Population size in the refinement phase"))
+                             .arg(OptimizationSettings::kMinPopulation)
+                             .arg(OptimizationSettings::kMaxPopulation));
         connect(edit, &QLineEdit::textEdited, this,
                 [this, f](const QString& t) { model_.setText(f, t.toStdString()); });
         connect(edit, &QLineEdit::editingFinished, this, [this, f, edit] {

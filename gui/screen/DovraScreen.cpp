@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
@@ -106,11 +107,26 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
     exit_ = new QPushButton(QStringLiteral("Exit"));
     back_ = new QPushButton(QStringLiteral("<< Back"));
     next_ = new QPushButton(QStringLiteral("Next >>"));
-    constrain(exit_, 1, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 5, 0, 0);
-    constrain(back_, 2, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 0, 0, 0);
-    constrain(next_, 3, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 0, 0, 0);
+    // Buttons of their normal height: the pages above take the room.
+    constrain(exit_, 1, 18, 1, 1, Fill::Horizontal, Anchor::Center, 1.0, 0.0, 5, 5, 0, 0);
+    constrain(back_, 2, 18, 1, 1, Fill::Horizontal, Anchor::Center, 1.0, 0.0, 5, 0, 0, 0);
+    constrain(next_, 3, 18, 1, 1, Fill::Horizontal, Anchor::Center, 1.0, 0.0, 5, 0, 0, 0);
     for (QPushButton* b : {exit_, back_, next_}) {
         connect(b, &QPushButton::clicked, this, [this, b] { action(b); });
+    }
+    // Alt+N and Alt+B go to the next and the previous page where the
+    // buttons would (the labels stay as they are: the wizard reads them).
+    const std::pair<QPushButton*, QKeySequence> keys[] = {
+        {next_, QKeySequence(Qt::ALT | Qt::Key_N)}, {back_, QKeySequence(Qt::ALT | Qt::Key_B)}};
+    for (const auto& [button, key] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [button] {
+            if (button->isEnabled() && button->isVisible()) {
+                button->click();
+            }
+        });
+        button->setToolTip(button->text() + QStringLiteral(" (") +
+                           key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
     }
     debug("Buttons Created");
 

@@ -526,7 +526,7 @@ class SettingsPagesTest : public QObject {
         QTest::newRow("NP2 0, focus out") << true << "0" << tab << "10"
                                           << "";
         QTest::newRow("NP2 decimal") << true << "12.5" << ret << "10"
-                                     << "population size (refinement phase) is not a number";
+                                     << "population size (refinement phase) is not a whole number";
     }
 
     void populationFieldCheck() {

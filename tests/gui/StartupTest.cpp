@@ -124,6 +124,22 @@ class StartupTest : public QObject {
         QCOMPARE(s.session().snapshot().generation, 0);
     }
 
+    // Alt+N and Alt+B walk the pages as Next and Back do.
+    void keysForNextAndBack() {
+        DovraScreen s(out_, err_);
+        s.show();
+        s.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&s));
+        QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("Idle"));
+        QTest::keyClick(&s, Qt::Key_N, Qt::AltModifier);
+        QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("ConfigureMagnitude"));
+        QTest::keyClick(&s, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("Idle"));
+        // Back is off on the first page: the key does nothing there.
+        QTest::keyClick(&s, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("Idle"));
+    }
+
     // Every example's method is shown in the realization page's choice after
     // Load (the Remez example left it blank when the list had no Remez).
     void loadShowsTheMethodOfEveryExample() {

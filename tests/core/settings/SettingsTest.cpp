@@ -58,6 +58,10 @@ class RealizationIntField : public SettingsTest, public ::testing::WithParamInte
 
 TEST_P(RealizationIntField, RangeCheckAndReplacement) {
     const auto& c = GetParam();
+    // What the views (the message line) are told last: a replaced value
+    // names its field, its range and the value used.
+    std::string told;
+    console.addLineListener([&](const std::string& line, LineKind) { told = line; });
     // Every call checks the text again and prints its message once.
     for (int call = 0; call < 2; ++call) {
         out.str("");
@@ -71,7 +75,38 @@ TEST_P(RealizationIntField, RangeCheckAndReplacement) {
             ASSERT_EQ(printed.size(), 1u) << out.str();
             EXPECT_NE(printed[0].find(c.message), std::string::npos) << printed[0];
         }
+        const auto n = text::parseInt(c.text);
+        if (n && *n != c.value) {
+            EXPECT_NE(told.find(" " + c.text + " out of range (0 to "), std::string::npos) << told;
+            EXPECT_NE(told.find("), using 0"), std::string::npos) << told;
+        } else if (!n) {
+            const char* what =
+                text::parseDouble(c.text) ? "is not a whole number" : "is not a number";
+            EXPECT_NE(told.find(what), std::string::npos) << told;
+        }
     }
+}
+
+// The run settings' whole-number fields say the same.
+TEST_F(SettingsTest, RunFieldsNameTheirRangeAndTheValueUsed) {
+    std::string told;
+    console.addLineListener([&](const std::string& line, LineKind) { told = line; });
+    ActivitySettings activity{console};
+    const std::pair<const char*, const char*> refresh[] = {
+        {"fast", "Warning! refresh rate is not a number: \"fast\", using 10"},
+        {"2.5", "Warning! refresh rate is not a whole number: \"2.5\", using 10"},
+        {"0", "Warning! refresh rate 0 out of range (1 to 100), using 10"},
+        {"101", "Warning! refresh rate 101 out of range (1 to 100), using 10"}};
+    for (const auto& [typed, line] : refresh) {
+        activity.setText(typed);
+        EXPECT_EQ(activity.getRefreshRate(), 10);
+        EXPECT_EQ(told, line);
+    }
+    OptimizationSettings optimization{console};
+    optimization.setText(OptimizationSettings::NPField, "12.5");
+    EXPECT_EQ(optimization.getNP(), OptimizationSettings::kMinPopulation);
+    EXPECT_EQ(told, "Warning! population size is not a whole number: \"12.5\", using " +
+                        std::to_string(OptimizationSettings::kMinPopulation));
 }
 
 const char* const kNumDegWarning = "Warning! numerator degree out of range!";
