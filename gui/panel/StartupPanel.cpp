@@ -1,6 +1,7 @@
 #include "panel/StartupPanel.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,9 @@ namespace dovra::gui {
 
 namespace {
 
-// The two dialogs of the page, made once; both propose the name "Save".
+// The two dialogs of the page, made once. The save dialog proposes the name
+// "Save"; the open dialog starts with an empty name (a file to open is
+// chosen, not named) in the folder "Save" where there is one.
 class DialogChooser : public FileChooser {
   public:
     explicit DialogChooser(QWidget* owner)
@@ -27,8 +30,13 @@ class DialogChooser : public FileChooser {
         save_.setFileMode(QFileDialog::AnyFile);
         for (QFileDialog* d : {&open_, &save_}) {
             d->setOption(QFileDialog::DontUseNativeDialog);
-            d->selectFile(QStringLiteral("Save"));
+            d->setNameFilters(
+                {QStringLiteral("Design tasks (*.cfg)"), QStringLiteral("All files (*)")});
         }
+        if (QDir(QStringLiteral("Save")).exists()) {
+            open_.setDirectory(QStringLiteral("Save"));
+        }
+        save_.selectFile(QStringLiteral("Save"));
     }
     QString chooseOpen() override { return run(open_); }
     QString chooseSave() override { return run(save_); }

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
 
 #include "panel/StartupPanel.h"
 #include "screen/DovraScreen.h"
@@ -17,7 +18,14 @@ AboutScreen::AboutScreen(StartupPanel& page, DovraScreen& screen)
     area_ = new QPlainTextEdit;
     constrain(area_, 0, 0, 1, 1, Fill::Both, Anchor::Center, 1.0, 1.0, 10, 10, 10, 10);
     area_->setPlainText(QStringLiteral("Dovra (Dovra) Version 2.4\n"));
-    area_->setEnabled(false);
+    // Read-only rather than disabled: it cannot be edited, and its text is
+    // black and can be selected and copied.
+    area_->setReadOnly(true);
+    area_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Escape closes it as its frame's close button does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { close(); });
 }
 
 QString AboutScreen::text() const {

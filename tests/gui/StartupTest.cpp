@@ -235,7 +235,10 @@ class StartupTest : public QObject {
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), QStringLiteral("About Dovra"));
         QCOMPARE(about->text(), QStringLiteral("Dovra (Dovra) Version 2.4\n"));
-        QVERIFY(!about->findChild<QPlainTextEdit*>()->isEnabled());
+        // Cannot be edited, yet black and selectable (not disabled).
+        auto* area = about->findChild<QPlainTextEdit*>();
+        QVERIFY(area->isReadOnly() && area->isEnabled());
+        QVERIFY(area->textInteractionFlags() & Qt::TextSelectableByMouse);
         QVERIFY(p.aboutBox()->isChecked());
 
         // A second click closes it.
@@ -255,6 +258,14 @@ class StartupTest : public QObject {
         clickBox(p.aboutBox());
         QVERIFY(p.aboutShown());
         QVERIFY(p.aboutScreen() != nullptr);
+
+        // Escape closes it as its frame does.
+        about = p.aboutScreen();
+        about->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(about.isNull());
+        QVERIFY(!p.aboutShown() && !p.aboutBox()->isChecked());
     }
 };
 
