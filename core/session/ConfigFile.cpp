@@ -298,6 +298,7 @@ bool saveDatabase(DesignSession& s, const std::string& path) {
     if (!note.empty()) {
         s.console().out(note, LineKind::Warning);
     }
+    s.markSaved();
     return true;
 }
 
@@ -336,6 +337,9 @@ bool openDatabase(DesignSession& s, const std::string& path, LoadFailure* failur
     const bool complete = readConfiguration(read, in, &first);
     if (complete || mode == LoadMode::WhatCouldBeRead) {
         s.task().assign(read);
+    }
+    if (complete) {
+        s.markSaved();
     }
     if (!complete) {
         s.console().out(mode == LoadMode::WhatCouldBeRead ? loadedInPart(first) : notLoaded(first),

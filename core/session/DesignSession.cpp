@@ -12,6 +12,7 @@
 #include "report/PrintOut.h"
 #include "run/RunStatus.h"
 #include "run/T_DEOptimizer.h"
+#include "session/ConfigFile.h"
 #include "text/NumberText.h"
 
 namespace dovra {
@@ -21,6 +22,23 @@ DesignSession::DesignSession(std::ostream& out, std::ostream& err)
     task_.optimization().setDebug(DebugOn());
     optimizer_ = std::make_unique<T_DEOptimizer>(*this);
     printOut_ = std::make_unique<PrintOut>(console_);
+    markSaved();
+}
+
+namespace {
+std::string taskText(DesignTask& task) {
+    std::ostringstream text;
+    writeConfiguration(task, text);
+    return text.str();
+}
+} // namespace
+
+void DesignSession::markSaved() {
+    savedText_ = taskText(task_);
+}
+
+bool DesignSession::hasUnsavedChanges() {
+    return taskText(task_) != savedText_;
 }
 
 DesignSession::~DesignSession() {

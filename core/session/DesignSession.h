@@ -136,6 +136,11 @@ class DesignSession : public RunHost {
     void setFreezingStateOfGdConstraints(bool on);
     int getRefreshRate();
     void setRefreshRate(int n);
+    /// The task as it is now is the one in a file (after a load or a save;
+    /// a new session's default task counts as saved).
+    void markSaved();
+    /// The task would write another text than when it was last marked saved.
+    bool hasUnsavedChanges();
     /// After a new task was loaded: the last run's figures, filter, status and
     /// check are forgotten, so that the monitor and the plots do not show a
     /// filter of another task.
@@ -297,6 +302,7 @@ class DesignSession : public RunHost {
 
     mutable std::mutex stateMutex_;
     std::string status_ = kNoRunStatus;
+    std::string savedText_; // the task's text when it was last marked saved
     std::string state_ = "Idle";
     std::string betweenSamples_;
     bool betweenSamplesExcess_ = false;

@@ -113,7 +113,7 @@ std::string StartupPanel::getResultsFileName() const {
 
 void StartupPanel::openDatabase() {
     const QString name = chooser_->chooseOpen();
-    if (name.isEmpty()) {
+    if (name.isEmpty() || !screen_.mayDiscardChanges(QStringLiteral("Load ") + name)) {
         return;
     }
     // A new load replaces what the dialog of the last one said.

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QShortcut>
@@ -278,7 +279,26 @@ void DovraScreen::action(QPushButton* button) {
     notify_of_state();
 }
 
+bool DovraScreen::mayDiscardChanges(const QString& action) {
+    if (!session_.hasUnsavedChanges()) {
+        return true;
+    }
+    const QString text =
+        QStringLiteral("The design task has changes that are not saved (Save As on the first "
+                       "page saves them).\n\n%1 anyway and lose them?")
+            .arg(action);
+    if (question_) {
+        return question_(text);
+    }
+    return QMessageBox::question(this, QStringLiteral("Unsaved changes"), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void DovraScreen::exitProgram() {
+    if (!mayDiscardChanges(QStringLiteral("Exit"))) {
+        return;
+    }
     session_.stop();
     if (exitHandler_) {
         exitHandler_(0);
@@ -288,6 +308,10 @@ void DovraScreen::exitProgram() {
 }
 
 void DovraScreen::closeEvent(QCloseEvent* event) {
+    if (!mayDiscardChanges(QStringLiteral("Close the window"))) {
+        event->ignore();
+        return;
+    }
     session_.stop();
     event->accept();
     if (exitHandler_) {

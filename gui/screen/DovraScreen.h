@@ -57,6 +57,14 @@ class DovraScreen : public Screen, private SessionObserver {
     void exitProgram();
     void setExitHandler(std::function<void(int)> handler) { exitHandler_ = std::move(handler); }
 
+    /// Asks the user a yes-or-no question (true: yes); by default a message
+    /// box with "No" as its default. Tests answer it themselves.
+    using Question = std::function<bool(const QString& text)>;
+    void setQuestion(Question question) { question_ = std::move(question); }
+    /// True when the task has no unsaved changes, or the user agrees to lose
+    /// them for the action named (for example "Exit").
+    bool mayDiscardChanges(const QString& action);
+
     // Forwarders used by the pages.
     std::string getStatus() const { return session_.getStatus(); }
     void setStatus(const std::string& s) { session_.setStatus(s); }
@@ -126,6 +134,7 @@ class DovraScreen : public Screen, private SessionObserver {
     QPushButton* next_ = nullptr;
     QLabel* message_ = nullptr;
     std::function<void(int)> exitHandler_;
+    Question question_;
     // The latest console line, written by whichever thread printed it.
     mutable std::mutex lineMutex_;
     std::string latestLine_;

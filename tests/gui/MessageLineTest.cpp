@@ -89,11 +89,22 @@ class MessageLineTest : public QObject {
         QCOMPARE(s.messageLine()->text().left(34),
                  QStringLiteral("Configuration file loaded in part:"));
 
-        // A complete file brings up none.
+        // A complete file brings up none. What was read in part is a task
+        // no file holds: loading over it asks first.
+        int asked = 0;
+        s.setQuestion([&](const QString& text) {
+            ++asked;
+            return text.contains(QLatin1String("Load ")) && text.endsWith("lose them?");
+        });
         p.setFileChooser(std::make_unique<dovra::gui::NamedFileChooser>(
             QStringLiteral(DOVRA_SOURCE_DIR "/examples/lowpass.cfg")));
         QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QCOMPARE(asked, 1);
         QVERIFY(p.loadDialog() == nullptr);
+        QCOMPARE(s.session().magUpper().getSize(), 4);
+        // Loaded, it is saved: the next load asks nothing.
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QCOMPARE(asked, 1);
     }
 
     void unwritableResultsFileIsShownInRed() {

@@ -122,6 +122,18 @@ class StartupTest : public QObject {
         QTest::mouseClick(p.loadButton(), Qt::LeftButton);
         QCOMPARE(QString::fromStdString(s.session().snapshot().status), QStringLiteral("O.k."));
         QCOMPARE(s.session().snapshot().generation, 0);
+
+        // A change not saved: Load asks, and "No" keeps the task as it is.
+        int asked = 0;
+        s.setQuestion([&asked](const QString&) {
+            ++asked;
+            return false;
+        });
+        s.session().optimization().setNP(45);
+        QTest::mouseClick(p.loadButton(), Qt::LeftButton);
+        QCOMPARE(asked, 1);
+        QCOMPARE(s.session().getNP(), 45);
+        QCOMPARE(calls, 3);
     }
 
     // Alt+N and Alt+B walk the pages as Next and Back do.

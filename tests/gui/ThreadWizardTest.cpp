@@ -159,7 +159,21 @@ class WizardTest : public QObject {
         QTest::mouseClick(start, Qt::LeftButton);
         QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("Running"));
 
+        // The population size was changed: Exit asks before the change is
+        // lost, and "No" keeps the window and the run.
+        int asked = 0;
+        bool answer = false;
+        s.setQuestion([&](const QString& text) {
+            ++asked;
+            return text.contains(QLatin1String("Exit anyway")) && answer;
+        });
         QTest::mouseClick(s.exitButton(), Qt::LeftButton);
+        QCOMPARE(asked, 1);
+        QCOMPARE(code, -1);
+        QCOMPARE(QString::fromStdString(s.get_state()), QStringLiteral("Running"));
+        answer = true;
+        QTest::mouseClick(s.exitButton(), Qt::LeftButton);
+        QCOMPARE(asked, 2);
         QCOMPARE(code, 0);
         QVERIFY(threadGoneAtExit);
     }
