@@ -7,6 +7,8 @@
 #include <QStackedWidget>
 #include <algorithm>
 
+#include "screen/DovraScreen.h"
+
 namespace dovra::gui {
 
 LinesListBox::LinesListBox(int visibleLines) : visibleLines_(visibleLines) {
@@ -163,6 +165,11 @@ void TablePage::thirdButton() {
     }
     const int i = selectedLine();
     if (i < 0) {
+        return;
+    }
+    // A row deleted by a slip would be lost: Delete asks first.
+    if (!screen_.ask(QStringLiteral("Delete row"),
+                     QStringLiteral("Delete row %1 of the table?").arg(i + 1))) {
         return;
     }
     removeSelectedRecord(i);

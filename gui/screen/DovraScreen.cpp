@@ -287,11 +287,14 @@ bool DovraScreen::mayDiscardChanges(const QString& action) {
         QStringLiteral("The design task has changes that are not saved (Save As on the first "
                        "page saves them).\n\n%1 anyway and lose them?")
             .arg(action);
+    return ask(QStringLiteral("Unsaved changes"), text);
+}
+
+bool DovraScreen::ask(const QString& title, const QString& text) {
     if (question_) {
         return question_(text);
     }
-    return QMessageBox::question(this, QStringLiteral("Unsaved changes"), text,
-                                 QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(this, title, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -64,6 +64,8 @@ class DovraScreen : public Screen, private SessionObserver {
     /// True when the task has no unsaved changes, or the user agrees to lose
     /// them for the action named (for example "Exit").
     bool mayDiscardChanges(const QString& action);
+    /// The question put to the user (title, then text); true for yes.
+    bool ask(const QString& title, const QString& text);
 
     // Forwarders used by the pages.
     std::string getStatus() const { return session_.getStatus(); }

@@ -119,8 +119,16 @@ struct Window {
     std::ostringstream err;
     DovraScreen screen{out, err};
 
+    /// How often a question was put, and the answer given.
+    int asked = 0;
+    bool answer = true;
+
     Window() {
         screen.setExitHandler([](int) {});
+        screen.setQuestion([this](const QString&) {
+            ++asked;
+            return answer;
+        });
         screen.resize(450, 400);
         screen.show();
     }
@@ -302,6 +310,15 @@ void TablePagesTest::magnitudeRowsByClicking() {
     click(page.deleteButton());
     checkListMode(page);
     QCOMPARE(upper.getSize(), 3);
+
+    // Delete asks first: "No" keeps the row.
+    selectLine(d.list, 0);
+    w.answer = false;
+    const int asked = w.asked;
+    click(page.deleteButton());
+    QCOMPARE(w.asked, asked + 1);
+    QCOMPARE(upper.getSize(), 3);
+    w.answer = true;
 
     // Delete removes the selected row; with none selected it does nothing.
     selectLine(d.list, 0);
