@@ -73,8 +73,16 @@ bool waitForState(DovraScreen& screen, const std::string& state, int ms) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: dovra-screenshots CONFIG OUTPUT_FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: dovra-screenshots CONFIG OUTPUT_FOLDER [WIDTHxHEIGHT]\n");
+        return 2;
+    }
+    // The window's size: its preferred one unless given.
+    int width = 0;
+    int height = 0;
+    if (argc == 4 &&
+        (std::sscanf(argv[3], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0)) {
+        std::fprintf(stderr, "dovra-screenshots: not a size WIDTHxHEIGHT: %s\n", argv[3]);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -97,7 +105,7 @@ int main(int argc, char** argv) {
     std::ostringstream err;
     DovraScreen screen(out, err);
     screen.setExitHandler([](int) {});
-    screen.resize(screen.sizeHint());
+    screen.resize(width > 0 ? QSize(width, height) : screen.sizeHint());
     screen.show();
     bool ok = true;
 

@@ -108,10 +108,9 @@ DovraScreen::DovraScreen(std::ostream& out, std::ostream& err)
     exit_ = new QPushButton(QStringLiteral("Exit"));
     back_ = new QPushButton(QStringLiteral("<< Back"));
     next_ = new QPushButton(QStringLiteral("Next >>"));
-    // Buttons of their normal height: the pages above take the room.
-    constrain(exit_, 1, 18, 1, 1, Fill::Horizontal, Anchor::Center, 1.0, 0.0, 5, 5, 0, 0);
-    constrain(back_, 2, 18, 1, 1, Fill::Horizontal, Anchor::Center, 1.0, 0.0, 5, 0, 0, 0);
-    constrain(next_, 3, 18, 1, 1, Fill::Horizontal, Anchor::Center, 1.0, 0.0, 5, 0, 0, 0);
+    constrain(exit_, 1, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 5, 0, 0);
+    constrain(back_, 2, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 0, 0, 0);
+    constrain(next_, 3, 18, 1, 1, Fill::Both, Anchor::Center, 1.0, 0.2, 5, 0, 0, 0);
     for (QPushButton* b : {exit_, back_, next_}) {
         connect(b, &QPushButton::clicked, this, [this, b] { action(b); });
     }

@@ -136,6 +136,51 @@ class StartupTest : public QObject {
         QCOMPARE(calls, 3);
     }
 
+    // Made as small as it goes, the window keeps every page's widgets apart:
+    // no two visible widgets of a page overlap, and none is cut to nothing.
+    void noOverlapAtTheMinimumSize() {
+        DovraScreen s(out_, err_);
+        s.setExitHandler([](int) {});
+        s.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s));
+        s.resize(1, 1);
+        QTest::qWait(50);
+        qInfo("minimum window size %dx%d", s.width(), s.height());
+        for (int page = 0; page < 7; ++page) {
+            QCoreApplication::processEvents();
+            QList<QWidget*> shown;
+            for (QWidget* w : s.findChildren<QWidget*>()) {
+                const bool leaf = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                                  qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w);
+                // Blank labels only give a grid its columns (they lie under
+                // the widget that spans them).
+                const auto* label = qobject_cast<QLabel*>(w);
+                const bool spacer = label && label->text().trimmed().isEmpty() &&
+                                    label->objectName() != QLatin1String("messageLine");
+                if (leaf && !spacer && w->isVisible() && w->window() == &s) {
+                    shown << w;
+                }
+            }
+            for (QWidget* a : shown) {
+                const QRect ra(a->mapTo(&s, QPoint(0, 0)), a->size());
+                QVERIFY2(a->width() > 4 && a->height() > 4, qPrintable(a->objectName()));
+                for (QWidget* b : shown) {
+                    const QRect rb(b->mapTo(&s, QPoint(0, 0)), b->size());
+                    if (a < b && !a->isAncestorOf(b) && !b->isAncestorOf(a)) {
+                        QVERIFY2(!ra.intersects(rb),
+                                 qPrintable(QStringLiteral("page %1: %2 \"%3\" and %4 \"%5\"")
+                                                .arg(page)
+                                                .arg(a->metaObject()->className())
+                                                .arg(a->property("text").toString())
+                                                .arg(b->metaObject()->className())
+                                                .arg(b->property("text").toString())));
+                    }
+                }
+            }
+            QTest::mouseClick(s.nextButton(), Qt::LeftButton);
+        }
+    }
+
     // Alt+N and Alt+B walk the pages as Next and Back do.
     void keysForNextAndBack() {
         DovraScreen s(out_, err_);
