@@ -62,7 +62,9 @@ class FilterResponse {
     double gdel(double w) const;
     /// The same of the prefilter alone.
     double amag_ff(double w) const { return run_->prefilter.amag(w); }
-    double gdel_ff(double w) const { return run_->prefilter.gdel(w); }
+    /// The prefilter's group delay, right next to zeros on the unit circle
+    /// too (the cost's floor is not applied here).
+    double gdel_ff(double w) const { return run_->prefilter.trueGdel(w); }
     /// Degrees of the prefilter's numerator and denominator together.
     int prefilterDegree() const {
         return run_->prefilter.numeratorDegree() + run_->prefilter.denominatorDegree();

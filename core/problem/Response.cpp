@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dovra {
 namespace {
@@ -66,14 +67,14 @@ double response::magnitude(std::span<const double> a, std::span<const double> b,
 }
 
 double response::groupDelay(std::span<const double> a, std::span<const double> b, int na, int nb,
-                            double w, int& usedNa, int& usedNb) {
+                            double w, int& usedNa, int& usedNb, double numeratorFloor) {
     const double theta = kTwoPi * w;
     usedNa = usableDegree(a, na);
     usedNb = usableDegree(b, nb);
     double tauA = 0.0;
     if (usedNa >= 1) {
         const Sums s = sums(a, usedNa, theta);
-        const double N = std::max(s.C * s.C + s.S * s.S, kNumeratorFloor);
+        const double N = std::max(s.C * s.C + s.S * s.S, numeratorFloor);
         tauA = (s.C * s.dS - s.S * s.dC) / N;
     }
     double tauB = 0.0;
@@ -125,13 +126,24 @@ double Prefilter::amag(double w) const {
 }
 
 double Prefilter::gdel(double w) const {
+    return groupDelayWithFloor(w, kNumeratorFloor);
+}
+
+double Prefilter::trueGdel(double w) const {
+    // Only an exact zero of the numerator on the circle is kept from a
+    // division by zero (its delay is then read as 0).
+    return groupDelayWithFloor(w, std::numeric_limits<double>::min());
+}
+
+double Prefilter::groupDelayWithFloor(double w, double numeratorFloor) const {
     // The prefilter's own group delay: the design shortcuts describe the
     // designed filter, not the prefilter cascaded with it.
     int usedNa = 0;
     int usedNb = 0;
     const std::span<const double> numerator =
         na_ > 0 ? std::span<const double>(a_) : std::span<const double>(kOne);
-    const double tau = response::groupDelay(numerator, b_, na_, nb_, w, usedNa, usedNb);
+    const double tau =
+        response::groupDelay(numerator, b_, na_, nb_, w, usedNa, usedNb, numeratorFloor);
     if (usedNa == 0 && usedNb == 0) {
         return 0.0;
     }

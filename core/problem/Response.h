@@ -19,7 +19,7 @@ double magnitude(std::span<const double> a, std::span<const double> b, int na, i
 /// Group delay tau_a - tau_b at w, with no shortcut of a design method;
 /// usedNa and usedNb receive the degrees actually evaluated.
 double groupDelay(std::span<const double> a, std::span<const double> b, int na, int nb, double w,
-                  int& usedNa, int& usedNb);
+                  int& usedNa, int& usedNb, double numeratorFloor = 1e-12);
 
 } // namespace response
 
@@ -34,7 +34,15 @@ class Prefilter {
     Prefilter(std::span<const double> numerator, std::span<const double> denominator);
 
     double amag(double w) const;
+    /// The group delay as the cost reads it: the squared numerator
+    /// magnitude raised to 1e-12, so that a zero on the unit circle gives a
+    /// finite value.
     double gdel(double w) const;
+    /// The group delay without that floor, for the plots and the check
+    /// between the samples: right also next to zeros on or near the unit
+    /// circle (the floor puts a prefilter with a triple zero at z = -1 off
+    /// by 1.5 samples from 0.498 on).
+    double trueGdel(double w) const;
 
     int numeratorDegree() const { return na_; }
     int denominatorDegree() const { return nb_; }
@@ -43,6 +51,8 @@ class Prefilter {
     const std::array<double, kTableCapacity>& denominator() const { return b_; }
 
   private:
+    double groupDelayWithFloor(double w, double numeratorFloor) const;
+
     std::array<double, kTableCapacity> a_{};
     std::array<double, kTableCapacity> b_{};
     int na_ = 0, nb_ = 0;

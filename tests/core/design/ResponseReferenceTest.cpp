@@ -17,6 +17,7 @@
 
 #include "design/ClassicalDesign.h"
 #include "problem/FilterResponse.h"
+#include "problem/Response.h"
 
 namespace dovra {
 namespace {
@@ -145,3 +146,21 @@ TEST(ResponseReference, EllipticBandpassOfOrder40) {
 
 } // namespace
 } // namespace dovra
+
+// The prefilter of the allpass example, three zeros next to z = -1: its
+// group delay as the plots and the check read it, against
+// scipy.signal.group_delay of the same coefficients. The cost's numerator
+// floor (1e-12) would put it off by 1.5 samples from 0.498 on.
+TEST(ResponseReference, PrefilterGroupDelayNextToZerosOnTheCircle) {
+    const std::vector<double> numerator = {0.09853116092392707, 0.2955934827717812,
+                                           0.2955934827717812, 0.09853116092392707};
+    const std::vector<double> denominator = {1.0, -0.5772405248063025, 0.42178704868956163,
+                                             -0.0562972364918426};
+    const dovra::Prefilter prefilter(numerator, denominator);
+    const std::pair<double, double> scipy[] = {
+        {0.45, 0.74982819}, {0.49, 0.72744984}, {0.499, 0.72655176}};
+    for (const auto& [w, tau] : scipy) {
+        EXPECT_NEAR(prefilter.trueGdel(w), tau, 1e-6) << w;
+    }
+    EXPECT_NEAR(prefilter.gdel(0.499), 0.72655176 - 1.5, 1e-3); // the cost's floored value
+}
