@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -267,6 +268,8 @@ void TablePagesTest::magnitudeRowsByClicking() {
     QCOMPARE(w.screen.currentCard(), QStringLiteral("Magnitude"));
     QVERIFY(hasLabel(&page, "Omega") && hasLabel(&page, "Limit in dB"));
     checkListMode(page);
+    // The list shows at least four rows at the window's size.
+    QVERIFY(d.list->viewport()->height() >= 4 * QFontMetrics(d.list->font()).lineSpacing());
 
     // Added out of order, kept in order of frequency; ".2" is stored as 0.2.
     d.add("0.3", "-3");
