@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -26,6 +25,7 @@
 #include <sstream>
 #include <vector>
 
+#include "BatchRunner.h"
 #include "gui/support/PinnedFonts.h"
 #include "gui/support/PostedCallDelay.h"
 #include "gui/support/QuietOffscreen.h"
@@ -468,13 +468,17 @@ class ActivityRunTest : public QObject {
             click(a.startButton());
             QCOMPARE(qs(s.get_state()), QStringLiteral("Ready"));
         }
-        QProcess batch;
-        batch.start(QStringLiteral(DOVRA_BATCH_EXE),
-                    {task, QStringLiteral("--seed"), QStringLiteral("7"),
-                     QStringLiteral("--time-limit"), QString::number(kSeconds),
-                     QStringLiteral("--quiet"), QStringLiteral("-o"), resultsPath("batch.out")});
-        QVERIFY(batch.waitForFinished(kRunTimeoutMs));
-        const QString summary = QString::fromUtf8(batch.readAllStandardError());
+        // The batch runner in this process (a child process would be forked
+        // from a process with threads, which ThreadSanitizer refuses).
+        dovra::batch::BatchOptions options;
+        options.config = task.toStdString();
+        options.seed = 7;
+        options.timeLimit = kSeconds;
+        options.quiet = true;
+        options.results = resultsPath("batch.out").toStdString();
+        std::ostringstream batchOut, batchErr;
+        dovra::batch::runBatch(options, batchOut, batchErr);
+        const QString summary = QString::fromStdString(batchErr.str());
         const QRegularExpression figures(
             QStringLiteral("(\\d+) generations, \\d+ evaluations, ([0-9.]+) s"));
         const auto m = figures.match(summary);
