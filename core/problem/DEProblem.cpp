@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace dovra {
 namespace {
@@ -198,6 +199,44 @@ void DEProblem::initSampling() {
     gridReady_ = false;
 }
 
+namespace {
+
+/// The power ratio against which a sample's |A/B|^2 is screened: a limit of
+/// `db` dB for the filter alone is the ratio 10^(db / 10). The screen is
+/// widened by 1e-9 relative, far beyond the rounding of the level in dB, so
+/// that it lets through every sample the exact comparison in dB would find
+/// violating. A ratio outside the range of double (a limit of some thousand
+/// dB, or a prefilter zero on the sample) screens nothing out.
+double powerThreshold(double db, bool upper) {
+    const double ratio = std::pow(10.0, db / 10.0);
+    if (!(ratio >= 1e-290 && ratio <= 1e290)) {
+        return upper ? 0.0 : std::numeric_limits<double>::infinity();
+    }
+    return upper ? ratio * (1.0 - 1e-9) : ratio * (1.0 + 1e-9);
+}
+
+} // namespace
+
+void DEProblem::fitScratch(Scratch& s) const {
+    std::size_t room = 0;
+    for (const SampledTable& t : sampled_) {
+        room = std::max(room, t.limit.size());
+    }
+    for (std::vector<double>* v : {&s.first, &s.second, &s.delayUpper, &s.delayLower}) {
+        if (v->size() < room) {
+            v->resize(room, 0.0);
+        }
+    }
+}
+
+CostVector DEProblem::evaluate(std::span<const double> x, int) {
+    prepareEvaluation();
+    fitScratch(own_);
+    const Evaluation e = costOf(x, own_);
+    offset_ = e.offset;
+    return e.cost;
+}
+
 void DEProblem::sampleScheme() {
     // The magnitude tables come first, in the order of the scheme's tables.
     constexpr std::array<ToleranceScheme::Table, 4> order{
@@ -217,7 +256,7 @@ void DEProblem::sampleScheme() {
             static_cast<std::size_t>(std::max(n - 1, 0)) * static_cast<std::size_t>(S) +
             static_cast<std::size_t>(added_capacity);
         for (std::vector<double>* v :
-             {&out.limit, &out.zRe, &out.zIm, &out.prefilter, &out.value}) {
+             {&out.limit, &out.zRe, &out.zIm, &out.prefilter, &out.threshold}) {
             if (v->size() < room) {
                 v->resize(room, 0.0);
             }
@@ -229,6 +268,7 @@ void DEProblem::sampleScheme() {
             out.zRe[i] = std::cos(theta);
             out.zIm[i] = -std::sin(theta);
             out.prefilter[i] = magnitude ? 20.0 * std::log(amag_ff(w)) * invLn10_ : gdel_ff(w);
+            out.threshold[i] = magnitude ? powerThreshold(limit - out.prefilter[i], k == 0) : 0.0;
             ++i;
         };
         for (int seg = 0; seg + 1 < n; ++seg) {

@@ -48,8 +48,38 @@ class DEProblem {
     virtual void boundsCheck(UniformSource& random, std::span<const double> reference,
                              std::span<const double> trial, int n, std::span<double> out) = 0;
     /// The cost vector of x (its first n entries are the ones the search
-    /// works on).
-    virtual CostVector evaluate(std::span<const double> x, int n) = 0;
+    /// works on); keeps the group-delay offset (getOffset) and the
+    /// coefficients it scored. Design thread only: it makes the sampled
+    /// scheme ready first and works in the problem's own scratch.
+    virtual CostVector evaluate(std::span<const double> x, int n);
+
+    /// What one evaluation yields: the cost vector and the group-delay offset
+    /// the cost was taken at.
+    struct Evaluation {
+        CostVector cost{};
+        double offset = 0.0;
+    };
+    /// Working memory of the evaluations of one thread: the coefficients it
+    /// builds and the rows of per-sample values. Sized by fitScratch.
+    struct Scratch {
+        Coefficients a{}, b{};
+        ParamVector work{};
+        std::size_t workUsed = 0;
+        std::vector<double> first, second, delayUpper, delayLower;
+    };
+    /// Makes the sampled scheme ready (after a change of tables, grid or
+    /// added samples). Design thread only, before evaluations run on workers.
+    void prepareEvaluation() {
+        if (!gridReady_) {
+            sampleScheme();
+        }
+    }
+    /// Sizes s for every scheme this run may sample (allocates only when it
+    /// is too small; the room includes the samples a refinement may add).
+    void fitScratch(Scratch& s) const;
+    /// The cost of x after prepareEvaluation: const and reentrant, so that
+    /// several threads may each evaluate with a scratch of their own.
+    virtual Evaluation costOf(std::span<const double> x, Scratch& s) const = 0;
     /// Magnitude of the filter of parameter vector x at w, with the problem's
     /// quantization and structure (no prefilter).
     virtual double amag(std::span<const double> x, double w) const = 0;
@@ -250,9 +280,12 @@ class DEProblem {
     /// interpolated limit, z = e^(-j 2 pi w), and the prefilter's level in dB
     /// (magnitude tables) or group delay (group-delay tables) at w.
     /// value is the scratch row of the filter's response at the samples.
+    /// threshold is the limit as a power ratio |A/B|^2 (magnitude tables):
+    /// a sample whose ratio lies beyond it by less than 1e-9 relative cannot
+    /// violate its limit, so the level in dB is taken only at the others.
     struct SampledTable {
         int count = 0;
-        std::vector<double> limit, zRe, zIm, prefilter, value;
+        std::vector<double> limit, zRe, zIm, prefilter, threshold;
     };
     enum SchemeTable { MagUpper, MagLower, GdUpper, GdLower };
     std::array<SampledTable, 4> sampled_{};
@@ -270,6 +303,8 @@ class DEProblem {
     bool gridReady_ = false;
     /// Fills sampled_ from the loaded tables, the grid and the prefilter.
     void sampleScheme();
+    /// The problem's own scratch, for evaluate.
+    Scratch own_;
 };
 
 } // namespace dovra

@@ -17,7 +17,7 @@ class IIR : public DEProblem {
     void setPhase(int phase) override { phase_ = phase; }
     void boundsCheck(UniformSource& random, std::span<const double> reference,
                      std::span<const double> trial, int n, std::span<double> out) override;
-    CostVector evaluate(std::span<const double> x, int n) override;
+    Evaluation costOf(std::span<const double> x, Scratch& s) const override;
 
     double amag(std::span<const double> x, double w) const override;
     double amag_ab(std::span<const double> a, std::span<const double> b, int na, int nb,
@@ -44,13 +44,33 @@ class IIR : public DEProblem {
     /// 1 / r, kept finite near 0 (0 gives -1e16).
     static double safe_invert(double r);
 
-    /// Numerator and denominator of the vector last evaluated.
-    const Coefficients& numerator() const { return a_; }
-    const Coefficients& denominator() const { return b_; }
+    /// Numerator and denominator of the vector last evaluated by evaluate
+    /// (entries up to their degrees).
+    const Coefficients& numerator() const { return own_.a; }
+    const Coefficients& denominator() const { return own_.b; }
 
   protected:
-    Coefficients a_{};
-    Coefficients b_{};
+    /// The terms of the cost, each reading the sampled scheme and writing
+    /// only into the evaluating thread's scratch.
+    struct Polynomials {
+        const double* a = nullptr;
+        const double* b = nullptr;
+        int na = 0, nb = 0;
+    };
+    /// Numerator and denominator of v (exact in phase 0, quantized after) in s.
+    Polynomials polynomials(std::span<const double> v, Scratch& s) const;
+    /// Sum of the squared excesses in dB over both magnitude tables.
+    double magnitudeError(const Polynomials& p, Scratch& s) const;
+    /// The filter's group delay with the prefilter's at the samples of both
+    /// group-delay tables (s.delayUpper, s.delayLower).
+    void groupDelays(const Polynomials& p, Scratch& s) const;
+    /// The shift of the group-delay scheme that unfrozen limits take.
+    double groupDelayOffset(const Scratch& s) const;
+    /// Sum of the squared excesses in samples against the shifted limits.
+    double groupDelayError(const Scratch& s, double offset) const;
+    /// Radii outside the unit circle raise every entry of the cost.
+    void penaliseRadii(std::span<const double> v, CostVector& cost) const;
+
     Coefficients fir_{};
 };
 

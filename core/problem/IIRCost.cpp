@@ -1,8 +1,9 @@
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 
+#include "problem/CostKernels.h"
 #include "problem/IIR.h"
+#include "problem/Sections.h"
 
 namespace dovra {
 
@@ -10,10 +11,14 @@ namespace dovra {
 //
 // The cost compares the filter's magnitude (dB) and group delay with the
 // sampled tolerance scheme. The grid of a run is fixed, so the sample
-// frequencies, the interpolated limits, z = e^(-j 2 pi w) and the prefilter's
-// response are computed once per run (sampleScheme); each evaluation then
-// evaluates the two polynomials at z by Horner's scheme in complex arithmetic,
-// with no sine or cosine per coefficient and no allocation.
+// frequencies, the interpolated limits, z = e^(-j 2 pi w), the prefilter's
+// response and each magnitude limit as a power ratio are computed once per
+// run (sampleScheme, again when samples are added); each evaluation then
+// evaluates the two polynomials at z by Horner's scheme in complex
+// arithmetic, several samples at a time (kernels::powers), and takes the
+// level in dB only at the samples whose power ratio comes near their limit.
+// The terms are summed in sample order, so the cost is the one of the plain
+// sample-by-sample form to the last bit.
 
 namespace {
 
@@ -28,70 +33,6 @@ constexpr double kNumeratorFloor = 1e-12;
 constexpr double kUnquantizedGoal = 1e-6;
 constexpr double kFinalGoal = 1e-12;
 
-// Horner's scheme is a chain of dependent multiply-adds, so one sample at a
-// time leaves the processor waiting on each step. The kernels below run W
-// independent samples side by side; every lane does exactly the operations of
-// a single evaluation, so a result does not depend on the blocking.
-constexpr int kLanes = 4;
-
-/// pow[l] = |P(z_l)|^2 for P(z) = c[0] + c[1] z + ... + c[n] z^n, n >= 1.
-template <int W, class T = double>
-inline void power(const double* c, int n, const double* zr, const double* zi, double* pow) {
-    T r[W];
-    T i[W];
-    for (int l = 0; l < W; ++l) {
-        r[l] = c[n];
-        i[l] = 0.0;
-    }
-    for (int k = n - 1; k >= 0; --k) {
-        const T ck = c[k];
-        for (int l = 0; l < W; ++l) {
-            const T t = r[l] * zr[l] - i[l] * zi[l] + ck;
-            i[l] = r[l] * zi[l] + i[l] * zr[l];
-            r[l] = t;
-        }
-    }
-    for (int l = 0; l < W; ++l) {
-        pow[l] = static_cast<double>(r[l] * r[l] + i[l] * i[l]);
-    }
-}
-
-/// pow[l] = |P(z_l)|^2 and slope[l] = Re(conj(P(z_l)) z_l P'(z_l)), n >= 1.
-/// With z = e^(-j theta) the slope equals C dS - S dC of the trigonometric
-/// sums C + jS = sum c[i] e^(j i theta), so slope / pow is the group delay.
-template <int W, class T = double>
-inline void powerAndSlope(const double* c, int n, const double* zr, const double* zi, double* pow,
-                          double* slope) {
-    T r[W];
-    T i[W];
-    T dr[W];
-    T di[W];
-    for (int l = 0; l < W; ++l) {
-        r[l] = c[n];
-        i[l] = 0.0;
-        dr[l] = 0.0;
-        di[l] = 0.0;
-    }
-    for (int k = n - 1; k >= 0; --k) {
-        const T ck = c[k];
-        for (int l = 0; l < W; ++l) {
-            const T ndr = dr[l] * zr[l] - di[l] * zi[l] + r[l];
-            di[l] = dr[l] * zi[l] + di[l] * zr[l] + i[l];
-            dr[l] = ndr;
-            const T nr = r[l] * zr[l] - i[l] * zi[l] + ck;
-            i[l] = r[l] * zi[l] + i[l] * zr[l];
-            r[l] = nr;
-        }
-    }
-    for (int l = 0; l < W; ++l) {
-        // z P'(z)
-        const T qr = zr[l] * dr[l] - zi[l] * di[l];
-        const T qi = zr[l] * di[l] + zi[l] * dr[l];
-        pow[l] = static_cast<double>(r[l] * r[l] + i[l] * i[l]);
-        slope[l] = static_cast<double>(r[l] * qr + i[l] * qi);
-    }
-}
-
 // Above this degree the group delay loses more than double precision can
 // carry: the terms of a long polynomial with zeros near the unit circle
 // cancel, so its value there is far smaller than its coefficients, and the
@@ -101,29 +42,34 @@ inline void powerAndSlope(const double* c, int n, const double* zr, const double
 // its logarithm turns the relative error into a tiny absolute one.
 constexpr int kExtendedDegree = 16;
 
-template <int W>
-inline void powerAndSlopeOf(const double* c, int n, const double* zr, const double* zi, double* pow,
-                            double* slope) {
-    if (n > kExtendedDegree) {
-        // One sample at a time: the extended registers cannot hold the
-        // four running values of several lanes.
-        for (int l = 0; l < W; ++l) {
-            powerAndSlope<1, long double>(c, n, zr + l, zi + l, pow + l, slope + l);
+/// pow and slope as kernels::powersAndSlopes, in extended precision above
+/// kExtendedDegree.
+void powersAndSlopesOf(const double* c, int n, const double* zr, const double* zi, int count,
+                       double* pow, double* slope) {
+    if (n <= kExtendedDegree) {
+        kernels::powersAndSlopes(c, n, zr, zi, count, pow, slope);
+        return;
+    }
+    for (int s = 0; s < count; ++s) {
+        const long double vr = zr[s];
+        const long double vi = zi[s];
+        long double r = c[n];
+        long double i = 0.0L;
+        long double dr = 0.0L;
+        long double di = 0.0L;
+        for (int k = n - 1; k >= 0; --k) {
+            const long double ck = c[k];
+            const long double ndr = dr * vr - di * vi + r;
+            di = dr * vi + di * vr + i;
+            dr = ndr;
+            const long double nr = r * vr - i * vi + ck;
+            i = r * vi + i * vr;
+            r = nr;
         }
-    } else {
-        powerAndSlope<W, double>(c, n, zr, zi, pow, slope);
-    }
-}
-
-/// Calls f(first, lanes) for consecutive blocks of kLanes samples and then
-/// for the remaining samples one at a time.
-template <class F> inline void forBlocks(int count, F&& f) {
-    int s = 0;
-    for (; s + kLanes <= count; s += kLanes) {
-        f(s, std::integral_constant<int, kLanes>{});
-    }
-    for (; s < count; ++s) {
-        f(s, std::integral_constant<int, 1>{});
+        const long double qr = vr * dr - vi * di;
+        const long double qi = vr * di + vi * dr;
+        pow[s] = static_cast<double>(r * r + i * i);
+        slope[s] = static_cast<double>(r * qr + i * qi);
     }
 }
 
@@ -214,68 +160,99 @@ void IIR::boundsCheck(UniformSource& random, std::span<const double> reference,
     }
 }
 
-CostVector IIR::evaluate(std::span<const double> x, int) {
-    if (!gridReady_) {
-        sampleScheme();
-    }
-
-    // Working copy of the vector's D entries.
-    ParamVector work{};
+IIR::Evaluation IIR::costOf(std::span<const double> x, Scratch& s) const {
+    // The vector's entries; a shorter vector is read as padded with zeros.
+    // The vector's D entries; the rest of the working copy stays 0.
     const std::size_t used =
-        std::min({static_cast<std::size_t>(std::max(D_, 0)), x.size(), work.size()});
-    std::copy_n(x.begin(), used, work.begin());
+        std::min({static_cast<std::size_t>(std::max(D_, 0)), x.size(), s.work.size()});
+    std::copy_n(x.begin(), used, s.work.begin());
+    if (s.workUsed > used) {
+        std::fill(s.work.begin() + static_cast<std::ptrdiff_t>(used),
+                  s.work.begin() + static_cast<std::ptrdiff_t>(s.workUsed), 0.0);
+    }
+    s.workUsed = used;
+    const std::span<const double> v = s.work;
+    const Polynomials p = polynomials(v, s);
+    Evaluation e;
+    const double magError = magnitudeError(p, s);
+    groupDelays(p, s);
+    e.offset = groupDelayOffset(s);
+    const double gdError = groupDelayError(s, e.offset);
+    e.cost = {magError, gdError, magError + 10.0 * gdError};
+    penaliseRadii(v, e.cost);
+    return e;
+}
 
+IIR::Polynomials IIR::polynomials(std::span<const double> v, Scratch& s) const {
     // Phase 0 scores the exact coefficients, phases 1 and 2 the quantized ones.
     const std::int64_t q = phase_ < 1 ? -1 : settings_.quant;
-    b_ = coeffi_b(work, q, settings_.structure);
-    a_ = coeffi_a(work, q, settings_.structure);
+    Polynomials p;
     // A realization beyond the capacity builds nothing; its degrees are kept
     // inside the arrays so that nothing is read beyond them.
-    const int na = std::clamp(get_a_degree(), 0, kCoeffCapacity - 1);
-    const int nb = std::clamp(get_b_degree(), 0, kCoeffCapacity - 1);
-    const double* a = a_.data();
-    const double* b = b_.data();
+    p.na = std::clamp(get_a_degree(), 0, kCoeffCapacity - 1);
+    p.nb = std::clamp(get_b_degree(), 0, kCoeffCapacity - 1);
+    if (capacityError_) {
+        s.a[0] = 0.0;
+        s.b[0] = 0.0;
+    } else {
+        if (isFirMethod(settings_.method)) {
+            // Linear-phase FIR designs: the impulse response times the gain.
+            sections::firNumeratorInto(sections::at(v, 0), fir_, layout_.N, q, s.a);
+        } else {
+            sections::numeratorInto(v, layout_, q, settings_.structure, s.a);
+        }
+        sections::denominatorInto(v, layout_, q, settings_.structure, s.b);
+    }
+    p.a = s.a.data();
+    p.b = s.b.data();
+    return p;
+}
 
-    // Magnitude error in dB, the prefilter's level included.
-    const double a0Power = a[0] * a[0];
-    double magError = 0.0;
+double IIR::magnitudeError(const Polynomials& p, Scratch& s) const {
+    // Magnitude error in dB, the prefilter's level included. The powers of
+    // numerator and denominator go into the scratch rows; a sample is scored
+    // only when its power ratio passes the screen of its limit.
+    const double a0Power = p.a[0] * p.a[0];
+    double error = 0.0;
     for (int t = MagUpper; t <= MagLower; ++t) {
         const SampledTable& st = sampled_[static_cast<std::size_t>(t)];
-        const double sign = t == MagUpper ? 1.0 : -1.0;
-        forBlocks(st.count, [&](int first, auto lanes) {
-            constexpr int W = decltype(lanes)::value;
-            const auto f = static_cast<std::size_t>(first);
-            const double* zr = st.zRe.data() + f;
-            const double* zi = st.zIm.data() + f;
-            double N[W];
-            double D[W];
-            if (na < 1) {
-                std::fill_n(N, W, a0Power);
-            } else {
-                power<W>(a, na, zr, zi, N);
+        const bool upper = t == MagUpper;
+        const double sign = upper ? 1.0 : -1.0;
+        const int count = st.count;
+        double* N = s.first.data();
+        double* D = s.second.data();
+        if (p.na < 1) {
+            std::fill_n(N, count, a0Power);
+        } else {
+            kernels::powers(p.a, p.na, st.zRe.data(), st.zIm.data(), count, N);
+        }
+        if (p.nb < 1) {
+            std::fill_n(D, count, 1.0);
+        } else {
+            kernels::powers(p.b, p.nb, st.zRe.data(), st.zIm.data(), count, D);
+        }
+        for (int k = 0; k < count; ++k) {
+            const auto u = static_cast<std::size_t>(k);
+            double d = D[u];
+            if (p.nb >= 1 && d < kDenominatorFloor) {
+                d = kDenominatorFloor;
             }
-            if (nb < 1) {
-                std::fill_n(D, W, 1.0);
-            } else {
-                power<W>(b, nb, zr, zi, D);
-                for (double& d : D) {
-                    if (d < kDenominatorFloor) {
-                        d = kDenominatorFloor;
-                    }
-                }
+            const double n = N[u];
+            const bool near = upper ? n > st.threshold[u] * d : n < st.threshold[u] * d;
+            if (!near) {
+                continue;
             }
-            for (int l = 0; l < W; ++l) {
-                const std::size_t u = f + static_cast<std::size_t>(l);
-                const double level =
-                    20.0 * std::log(std::sqrt(N[l] / D[l])) * kInvLn10 + st.prefilter[u];
-                const double e = sign * (level - st.limit[u]);
-                if (e > 0.0) {
-                    magError += e * e;
-                }
+            const double level = 20.0 * std::log(std::sqrt(n / d)) * kInvLn10 + st.prefilter[u];
+            const double e = sign * (level - st.limit[u]);
+            if (e > 0.0) {
+                error += e * e;
             }
-        });
+        }
     }
+    return error;
+}
 
+void IIR::groupDelays(const Polynomials& p, Scratch& s) const {
     // Group delay of the filter at every sample of the two group-delay tables.
     // The linear-phase FIR methods, a pure linear-phase realization and a
     // constant transfer function have a group delay that does not depend on
@@ -286,8 +263,8 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
     bool constantDelay = true;
     double delay = 0.0;
     if (firMethod) {
-        delay = na * 0.5;
-    } else if (na == 0 && nb == 0) {
+        delay = p.na * 0.5;
+    } else if (p.na == 0 && p.nb == 0) {
         delay = 0.0;
     } else if (linearPhaseOnly) {
         delay = 2.0 * (L / 2) + (L % 2 == 1 ? 1.0 : 0.0);
@@ -295,97 +272,105 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
         constantDelay = false;
     }
     for (int t = GdUpper; t <= GdLower; ++t) {
-        SampledTable& st = sampled_[static_cast<std::size_t>(t)];
+        const SampledTable& st = sampled_[static_cast<std::size_t>(t)];
+        double* value = t == GdUpper ? s.delayUpper.data() : s.delayLower.data();
+        const int count = st.count;
         if (constantDelay) {
-            for (int s = 0; s < st.count; ++s) {
-                const auto u = static_cast<std::size_t>(s);
-                st.value[u] = delay + st.prefilter[u];
+            for (int k = 0; k < count; ++k) {
+                const auto u = static_cast<std::size_t>(k);
+                value[u] = delay + st.prefilter[u];
             }
             continue;
         }
-        forBlocks(st.count, [&](int first, auto lanes) {
-            constexpr int W = decltype(lanes)::value;
-            const auto f = static_cast<std::size_t>(first);
-            const double* zr = st.zRe.data() + f;
-            const double* zi = st.zIm.data() + f;
-            double tauA[W] = {};
-            double tauB[W] = {};
-            double pow[W];
-            double slope[W];
-            if (na >= 1) {
-                powerAndSlopeOf<W>(a, na, zr, zi, pow, slope);
-                for (int l = 0; l < W; ++l) {
-                    tauA[l] = slope[l] / (pow[l] < kNumeratorFloor ? kNumeratorFloor : pow[l]);
-                }
+        double* pow = s.first.data();
+        double* slope = s.second.data();
+        // The numerator's delay into value, then the denominator's taken off.
+        if (p.na >= 1) {
+            powersAndSlopesOf(p.a, p.na, st.zRe.data(), st.zIm.data(), count, pow, slope);
+            for (int k = 0; k < count; ++k) {
+                const auto u = static_cast<std::size_t>(k);
+                value[u] = slope[u] / (pow[u] < kNumeratorFloor ? kNumeratorFloor : pow[u]);
             }
-            if (nb >= 1) {
-                powerAndSlopeOf<W>(b, nb, zr, zi, pow, slope);
-                for (int l = 0; l < W; ++l) {
-                    tauB[l] = slope[l] / (pow[l] < kDenominatorFloor ? kDenominatorFloor : pow[l]);
-                }
+        } else {
+            std::fill_n(value, count, 0.0);
+        }
+        if (p.nb >= 1) {
+            powersAndSlopesOf(p.b, p.nb, st.zRe.data(), st.zIm.data(), count, pow, slope);
+            for (int k = 0; k < count; ++k) {
+                const auto u = static_cast<std::size_t>(k);
+                value[u] -= slope[u] / (pow[u] < kDenominatorFloor ? kDenominatorFloor : pow[u]);
             }
-            for (int l = 0; l < W; ++l) {
-                const std::size_t u = f + static_cast<std::size_t>(l);
-                st.value[u] = (tauA[l] - tauB[l]) + st.prefilter[u];
-            }
-        });
+        }
+        for (int k = 0; k < count; ++k) {
+            const auto u = static_cast<std::size_t>(k);
+            value[u] += st.prefilter[u];
+        }
     }
+}
 
-    // Offset: with unfrozen limits the whole group-delay scheme moves up until
-    // no upper limit is exceeded, or down until no lower limit is undercut,
+double IIR::groupDelayOffset(const Scratch& s) const {
+    // With unfrozen limits the whole group-delay scheme moves up until no
+    // upper limit is exceeded, or down until no lower limit is undercut,
     // whichever side is violated more (upward on a tie).
     const SampledTable& gdUpper = sampled_[GdUpper];
     const SampledTable& gdLower = sampled_[GdLower];
+    if (gdUpper.count <= 0 || settings_.freezeGd) {
+        return 0.0;
+    }
+    double excess = -10000.0;
+    for (int k = 0; k < gdUpper.count; ++k) {
+        const auto u = static_cast<std::size_t>(k);
+        const double e = s.delayUpper[u] - gdUpper.limit[u];
+        if (e > 0.0 && e > excess) {
+            excess = e;
+        }
+    }
+    double shortfall = -10000.0;
+    for (int k = 0; k < gdLower.count; ++k) {
+        const auto u = static_cast<std::size_t>(k);
+        const double e = gdLower.limit[u] - s.delayLower[u];
+        if (e > 0.0 && e > shortfall) {
+            shortfall = e;
+        }
+    }
     double offset = 0.0;
-    if (gdUpper.count > 0 && !settings_.freezeGd) {
-        double excess = -10000.0;
-        for (int s = 0; s < gdUpper.count; ++s) {
-            const auto u = static_cast<std::size_t>(s);
-            const double e = gdUpper.value[u] - gdUpper.limit[u];
-            if (e > 0.0 && e > excess) {
-                excess = e;
-            }
-        }
-        double shortfall = -10000.0;
-        for (int s = 0; s < gdLower.count; ++s) {
-            const auto u = static_cast<std::size_t>(s);
-            const double e = gdLower.limit[u] - gdLower.value[u];
-            if (e > 0.0 && e > shortfall) {
-                shortfall = e;
-            }
-        }
-        const bool excessFound = excess > 0.0;
-        const bool shortfallFound = shortfall > 0.0;
-        if (excessFound) {
-            offset = excess;
-        }
-        if (shortfallFound && (!excessFound || shortfall > offset)) {
-            offset = -shortfall;
-        }
+    const bool excessFound = excess > 0.0;
+    const bool shortfallFound = shortfall > 0.0;
+    if (excessFound) {
+        offset = excess;
     }
-    offset_ = offset;
+    if (shortfallFound && (!excessFound || shortfall > offset)) {
+        offset = -shortfall;
+    }
+    return offset;
+}
 
-    double gdError = 0.0;
-    for (int s = 0; s < gdUpper.count; ++s) {
-        const auto u = static_cast<std::size_t>(s);
-        const double e = gdUpper.value[u] - (offset + gdUpper.limit[u]);
+double IIR::groupDelayError(const Scratch& s, double offset) const {
+    const SampledTable& gdUpper = sampled_[GdUpper];
+    const SampledTable& gdLower = sampled_[GdLower];
+    double error = 0.0;
+    for (int k = 0; k < gdUpper.count; ++k) {
+        const auto u = static_cast<std::size_t>(k);
+        const double e = s.delayUpper[u] - (offset + gdUpper.limit[u]);
         if (e > 0.0) {
-            gdError += e * e;
+            error += e * e;
         }
     }
-    for (int s = 0; s < gdLower.count; ++s) {
-        const auto u = static_cast<std::size_t>(s);
-        const double e = (offset + gdLower.limit[u]) - gdLower.value[u];
+    for (int k = 0; k < gdLower.count; ++k) {
+        const auto u = static_cast<std::size_t>(k);
+        const double e = (offset + gdLower.limit[u]) - s.delayLower[u];
         if (e > 0.0) {
-            gdError += e * e;
+            error += e * e;
         }
     }
+    return error;
+}
 
-    CostVector cost{magError, gdError, magError + 10.0 * gdError};
-
+void IIR::penaliseRadii(std::span<const double> v, CostVector& cost) const {
     // Radii outside the unit circle: (1 + 4|r|) cost + 400|r| for each, on
     // every entry. An empty block is skipped: its collapsed range names an
     // entry of another block (the gain or an angle), which is no radius.
+    const auto used = std::min(static_cast<std::size_t>(std::max(D_, 0)), v.size());
     auto penalise = [&](const BlockRange& block) {
         if (block.count <= 0) {
             return;
@@ -394,7 +379,7 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
             if (i < 0 || static_cast<std::size_t>(i) >= used) {
                 continue;
             }
-            const double r = work[static_cast<std::size_t>(i)];
+            const double r = v[static_cast<std::size_t>(i)];
             if (r > 1.0) {
                 for (double& c : cost) {
                     c = (1.0 + 4.0 * r) * c + 400.0 * r;
@@ -408,7 +393,6 @@ CostVector IIR::evaluate(std::span<const double> x, int) {
     };
     penalise(layout_[Block::PoleRadii]);
     penalise(layout_[Block::AllpassRadii]);
-    return cost;
 }
 
 } // namespace dovra

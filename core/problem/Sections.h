@@ -69,6 +69,15 @@ Coefficients denominator(std::span<const double> x, const Layout& p, std::int64_
 /// The numerator of a linear-phase FIR design: the impulse response h times
 /// the gain, quantized in direct form when q > 0.
 Coefficients firNumerator(double gain, std::span<const double> h, int degree, std::int64_t q);
+/// The same three polynomials written into a caller's array: only the
+/// entries up to the layout's degree are written (the rest keep what they
+/// held), so the cost function builds them without clearing a whole array.
+void numeratorInto(std::span<const double> x, const Layout& p, std::int64_t q, int structure,
+                   Coefficients& a);
+void denominatorInto(std::span<const double> x, const Layout& p, std::int64_t q, int structure,
+                     Coefficients& b);
+void firNumeratorInto(double gain, std::span<const double> h, int degree, std::int64_t q,
+                      Coefficients& a);
 
 // --- implementation of the iteration ---------------------------------------------------
 

@@ -2,6 +2,7 @@
 // A filter problem whose layout, cost and completion the test sets, so the
 // search and the run control are tested without the real cost function.
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -67,9 +68,9 @@ class ScriptedProblem : public DEProblem {
 
     // Evaluations; the vectors evaluated and the trials handed to boundsCheck
     // when recording is on.
-    std::atomic<int> evaluations{0};
+    mutable std::atomic<int> evaluations{0};
     bool record = false;
-    std::vector<std::vector<double>> evaluated;
+    mutable std::vector<std::vector<double>> evaluated;
     std::vector<std::vector<double>> trials;
 
     // Calls of the preparation, in order ("init_tolerance_scheme", ...).
@@ -91,12 +92,14 @@ class ScriptedProblem : public DEProblem {
             out[static_cast<std::size_t>(i)] = trial[static_cast<std::size_t>(i)];
         }
     }
-    CostVector evaluate(std::span<const double> x, int n) override {
+    Evaluation costOf(std::span<const double> x, Scratch&) const override {
         ++evaluations;
+        const std::size_t n = std::min(x.size(), static_cast<std::size_t>(D_));
         if (record) {
-            evaluated.emplace_back(x.begin(), x.begin() + n);
+            std::lock_guard lock(callsMutex_);
+            evaluated.emplace_back(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n));
         }
-        return cost(x.first(static_cast<std::size_t>(n)), scriptedPhase_);
+        return {cost(x.first(n), scriptedPhase_), offset_};
     }
     double amag(std::span<const double>, double) const override { return 1.0; }
     double amag_ab(std::span<const double>, std::span<const double>, int, int,
