@@ -45,20 +45,13 @@ void AnimatedResponseGraph::refreshImage() {
     requestPaint();
 }
 
-void AnimatedResponseGraph::paint() {
-    if (initFlag_ == 1) {
-        frame_ = source_();
-        fitRanges();
-        initPointsPersistence();
-        init();
-        plotTolerance();
-        initFlag_ = 0;
-        plotResponse();
-    }
-    if (reshaped()) {
-        clearReshaped();
-    }
-    drawPlot(true);
+void AnimatedResponseGraph::startAfresh() {
+    frame_ = source_();
+    fitRanges();
+    initPointsPersistence();
+    init();
+    plotTolerance();
+    plotResponse();
 }
 
 MagAnimatedLimitPlotGraph::MagAnimatedLimitPlotGraph(DesignSession& session, FrameSource source,

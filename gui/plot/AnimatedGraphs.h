@@ -16,13 +16,14 @@ class AnimatedResponseGraph : public PlotGraph {
     static constexpr int kCurvePoints = 1001;
 
     void refreshImage() override;
-    void paint() override;
     /// Frequency of curve point i.
     static double curveFrequency(int i);
 
   protected:
     AnimatedResponseGraph(DesignSession& session, FrameSource source, int width, int height,
                           double yMin, double yMax);
+    /// The frame taken now, the ranges fitted to it, the limits and the curve.
+    void startAfresh() override;
     virtual void initPointsPersistence() = 0;
     virtual void plotTolerance() = 0;
     /// The curve of the frame taken last.

@@ -82,6 +82,19 @@ bool PlotGraph::fitYRange(double low, double high) {
     return true;
 }
 
+void PlotGraph::paint() {
+    if (initFlag_ == 1) {
+        startAfresh();
+        initFlag_ = 0;
+    }
+    redraw();
+}
+
+void PlotGraph::redraw() {
+    clearReshaped();
+    drawPlot(true);
+}
+
 void PlotGraph::setInitFlag(int flag) {
     initFlag_ = flag;
     requestPaint();

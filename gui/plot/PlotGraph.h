@@ -18,6 +18,9 @@ class PlotGraph : public Plot {
   public:
     /// Redraws the graph from the session's data now.
     virtual void refreshImage() = 0;
+    /// The paint of every graph: with the init flag set the graph starts
+    /// afresh and the flag is cleared, then the graph is drawn.
+    void paint() final;
     /// 1: the next paint starts the graph afresh.
     void setInitFlag(int flag);
     int initFlag() const { return initFlag_; }
@@ -26,6 +29,12 @@ class PlotGraph : public Plot {
 
   protected:
     PlotGraph(DesignSession& session, int width, int height);
+
+    /// Takes the graph's data and plots it into empty data sets.
+    virtual void startAfresh() = 0;
+    /// Draws the axes and the data sets at the widget's size and clears the
+    /// reshaped flag.
+    virtual void redraw();
 
     /// Both tables of a kind, upper then lower: a table of more than one row
     /// becomes a red line through its rows, shifted by offset.

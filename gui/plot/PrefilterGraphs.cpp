@@ -52,18 +52,11 @@ void FfMagPlotGraph::refreshImage() {
     plotMagnitude();
 }
 
-void FfMagPlotGraph::paint() {
-    if (initFlag_ == 1) {
-        init();
-        getFilterData();
-        plotTolerance();
-        initFlag_ = 0;
-        plotMagnitude();
-    }
-    if (reshaped()) {
-        clearReshaped();
-    }
-    drawPlot(true);
+void FfMagPlotGraph::startAfresh() {
+    init();
+    getFilterData();
+    plotTolerance();
+    plotMagnitude();
 }
 
 FfGdPlotGraph::FfGdPlotGraph(DesignSession& session, int width, int height)
@@ -115,19 +108,12 @@ void FfGdPlotGraph::refreshImage() {
     plotGroupDelay();
 }
 
-void FfGdPlotGraph::paint() {
-    if (initFlag_ == 1) {
-        initPointsPersistence();
-        init();
-        getFilterData_gd();
-        plotTolerance();
-        initFlag_ = 0;
-        plotGroupDelay();
-    }
-    if (reshaped()) {
-        clearReshaped();
-    }
-    drawPlot(true);
+void FfGdPlotGraph::startAfresh() {
+    initPointsPersistence();
+    init();
+    getFilterData_gd();
+    plotTolerance();
+    plotGroupDelay();
 }
 
 } // namespace dovra::gui

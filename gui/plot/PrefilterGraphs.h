@@ -16,7 +16,6 @@ class FfMagPlotGraph : public PlotGraph {
 
     FfMagPlotGraph(DesignSession& session, int width, int height);
     void refreshImage() override;
-    void paint() override;
 
     void getFilterData();
     void plotTolerance() { plotMagnitudeLimits(); }
@@ -25,6 +24,10 @@ class FfMagPlotGraph : public PlotGraph {
     const std::vector<double>& magnitude() const { return magnitude_; }
     /// Frequency of bin k as plotted.
     static double binFrequency(int k);
+
+  protected:
+    /// The prefilter read now, the limits and its magnitude.
+    void startAfresh() override;
 
   private:
     void initPointsPersistence();
@@ -39,7 +42,6 @@ class FfGdPlotGraph : public PlotGraph {
 
     FfGdPlotGraph(DesignSession& session, int width, int height);
     void refreshImage() override;
-    void paint() override;
 
     void getFilterData_gd();
     /// The group-delay limits shifted by the current offset.
@@ -49,6 +51,10 @@ class FfGdPlotGraph : public PlotGraph {
     /// Frequency of point i as plotted.
     static double pointFrequency(int i);
     double groupDelayAt(double w) const;
+
+  protected:
+    /// The prefilter read now, the limits and its group delay.
+    void startAfresh() override;
 
   private:
     PrefilterLists lists_;

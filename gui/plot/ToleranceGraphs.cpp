@@ -16,11 +16,7 @@ void ToleranceSchemeGraph::refreshImage() {
     drawPlot(true);
 }
 
-void ToleranceSchemeGraph::paint() {
-    if (initFlag_ == 1) {
-        refreshImage();
-        initFlag_ = 0;
-    }
+void ToleranceSchemeGraph::redraw() {
     if (reshaped()) {
         fitRanges();
         drawPlot(true);

@@ -11,13 +11,16 @@ namespace dovra::gui {
 class ToleranceSchemeGraph : public PlotGraph {
   public:
     void refreshImage() override;
-    void paint() override;
     virtual void plotTolerance() = 0;
     /// Fits the y range to the limits.
     virtual void fitRanges() = 0;
 
   protected:
     ToleranceSchemeGraph(DesignSession& session, int width, int height, double yMin, double yMax);
+    /// The limits drawn whole (refreshImage).
+    void startAfresh() override { refreshImage(); }
+    /// What was drawn stays until the widget is resized.
+    void redraw() override;
 };
 
 class MagLimitPlotGraph : public ToleranceSchemeGraph {

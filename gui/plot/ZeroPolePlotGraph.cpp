@@ -83,21 +83,17 @@ void ZeroPolePlotGraph::refreshImage() {
     requestPaint();
 }
 
-void ZeroPolePlotGraph::paint() {
-    if (initFlag_ == 1) {
-        frame_ = source_();
-        layout_ = frame_.layout;
-        initPointsPersistence();
-        init();
-        plotUnitCircle();
-        initFlag_ = 0;
-        plotZerosAndPoles();
-    }
-    if (reshaped()) {
-        clearReshaped();
-    }
-    // From the fitted range each time, so that the widening for equal
-    // scales never builds up over resizes.
+void ZeroPolePlotGraph::startAfresh() {
+    frame_ = source_();
+    layout_ = frame_.layout;
+    initPointsPersistence();
+    init();
+    plotUnitCircle();
+    plotZerosAndPoles();
+}
+
+void ZeroPolePlotGraph::redraw() {
+    clearReshaped();
     fitRanges();
     drawPlot(true);
 }

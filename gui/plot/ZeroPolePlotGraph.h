@@ -21,11 +21,17 @@ class ZeroPolePlotGraph : public PlotGraph {
     void plotUnitCircle();
     void plotZerosAndPoles();
     void refreshImage() override;
-    void paint() override;
     /// Both axes from -r to r, r the largest of 1 and every zero's and pole's
     /// coordinate, unless the user zoomed in (the scales are kept equal, so
     /// the circle stays round either way).
     void fitRanges();
+
+  protected:
+    /// The frame taken now: the unit circle, the zeros and the poles.
+    void startAfresh() override;
+    /// At the fitted range each time, so that the widening for equal scales
+    /// never builds up over resizes.
+    void redraw() override;
 
   private:
     FrameSource source_;
