@@ -44,73 +44,65 @@ void PlotScreen::closeEvent(QCloseEvent* event) {
     }
 }
 
-MagTsPlotScreen::MagTsPlotScreen(MagnitudePanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Magnitude Tolerance Scheme"), &owner,
-                 [&owner] { owner.deleteMagTsScreen(); }) {
-    place(new MagLimitPlotGraph(session, width(), height()));
+namespace {
+
+/// What sets a plot window apart: its title, the owner's call when the user
+/// closes it, and whether its graph animates the session's progress
+/// snapshot (given as the graph's frame source).
+template <class Owner> struct WindowKind {
+    const char* title;
+    void (Owner::*closed)();
+    bool animated;
+};
+
+template <class Graph, class Owner> constexpr WindowKind<Owner> kWindow{};
+template <>
+constexpr WindowKind<MagnitudePanel> kWindow<MagLimitPlotGraph, MagnitudePanel>{
+    "Magnitude Tolerance Scheme", &MagnitudePanel::deleteMagTsScreen, false};
+template <>
+constexpr WindowKind<GroupDelayPanel> kWindow<GdLimitPlotGraph, GroupDelayPanel>{
+    "Group Delay Tolerance Scheme", &GroupDelayPanel::deleteGdTsScreen, false};
+template <>
+constexpr WindowKind<FixedFilterPanel> kWindow<FfMagPlotGraph, FixedFilterPanel>{
+    "Magnitude Plot (prefilter)", &FixedFilterPanel::deleteMagTsScreen, false};
+template <>
+constexpr WindowKind<FixedFilterPanel> kWindow<FfGdPlotGraph, FixedFilterPanel>{
+    "Group Delay Plot (prefilter)", &FixedFilterPanel::deleteGdScreen, false};
+template <>
+constexpr WindowKind<ActivityPanel> kWindow<MagAnimatedLimitPlotGraph, ActivityPanel>{
+    "Magnitude Plot", &ActivityPanel::deleteMagTsScreen, true};
+template <>
+constexpr WindowKind<ActivityPanel> kWindow<AnimatedGdPlotGraph, ActivityPanel>{
+    "Group Delay Plot", &ActivityPanel::deleteGdScreen, true};
+template <>
+constexpr WindowKind<ActivityPanel> kWindow<ZeroPolePlotGraph, ActivityPanel>{
+    "Pole Zero Plot (no quant.)", &ActivityPanel::deleteZpScreen, true};
+
+} // namespace
+
+template <class Graph, class Owner>
+GraphPlotScreen<Graph, Owner>::GraphPlotScreen(Owner& owner, DesignSession& session)
+    : PlotScreen(QString::fromLatin1(kWindow<Graph, Owner>.title), &owner,
+                 [&owner] { (owner.*kWindow<Graph, Owner>.closed)(); }) {
+    static_assert(kWindow<Graph, Owner>.title != nullptr, "a plot window without its kind");
+    // The graph is made for the window's size.
+    if constexpr (kWindow<Graph, Owner>.animated) {
+        place(new Graph(session, snapshotFrameSource(session), width(), height()));
+    } else {
+        place(new Graph(session, width(), height()));
+    }
 }
 
-MagLimitPlotGraph& MagTsPlotScreen::graph() const {
-    return static_cast<MagLimitPlotGraph&>(plotGraph());
+template <class Graph, class Owner> Graph& GraphPlotScreen<Graph, Owner>::graph() const {
+    return static_cast<Graph&>(plotGraph());
 }
 
-GdTsPlotScreen::GdTsPlotScreen(GroupDelayPanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Group Delay Tolerance Scheme"), &owner,
-                 [&owner] { owner.deleteGdTsScreen(); }) {
-    place(new GdLimitPlotGraph(session, width(), height()));
-}
-
-GdLimitPlotGraph& GdTsPlotScreen::graph() const {
-    return static_cast<GdLimitPlotGraph&>(plotGraph());
-}
-
-FfMagPlotScreen::FfMagPlotScreen(FixedFilterPanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Magnitude Plot (prefilter)"), &owner,
-                 [&owner] { owner.deleteMagTsScreen(); }) {
-    place(new FfMagPlotGraph(session, width(), height()));
-}
-
-FfMagPlotGraph& FfMagPlotScreen::graph() const {
-    return static_cast<FfMagPlotGraph&>(plotGraph());
-}
-
-FfGdPlotScreen::FfGdPlotScreen(FixedFilterPanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Group Delay Plot (prefilter)"), &owner,
-                 [&owner] { owner.deleteGdScreen(); }) {
-    place(new FfGdPlotGraph(session, width(), height()));
-}
-
-FfGdPlotGraph& FfGdPlotScreen::graph() const {
-    return static_cast<FfGdPlotGraph&>(plotGraph());
-}
-
-MagTsAnimatedPlotScreen::MagTsAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Magnitude Plot"), &owner,
-                 [&owner] { owner.deleteMagTsScreen(); }) {
-    place(new MagAnimatedLimitPlotGraph(session, snapshotFrameSource(session), width(), height()));
-}
-
-MagAnimatedLimitPlotGraph& MagTsAnimatedPlotScreen::graph() const {
-    return static_cast<MagAnimatedLimitPlotGraph&>(plotGraph());
-}
-
-GdAnimatedPlotScreen::GdAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Group Delay Plot"), &owner, [&owner] { owner.deleteGdScreen(); }) {
-    place(new AnimatedGdPlotGraph(session, snapshotFrameSource(session), width(), height()));
-}
-
-AnimatedGdPlotGraph& GdAnimatedPlotScreen::graph() const {
-    return static_cast<AnimatedGdPlotGraph&>(plotGraph());
-}
-
-ZpAnimatedPlotScreen::ZpAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session)
-    : PlotScreen(QStringLiteral("Pole Zero Plot (no quant.)"), &owner,
-                 [&owner] { owner.deleteZpScreen(); }) {
-    place(new ZeroPolePlotGraph(session, snapshotFrameSource(session), width(), height()));
-}
-
-ZeroPolePlotGraph& ZpAnimatedPlotScreen::graph() const {
-    return static_cast<ZeroPolePlotGraph&>(plotGraph());
-}
+template class GraphPlotScreen<MagLimitPlotGraph, MagnitudePanel>;
+template class GraphPlotScreen<GdLimitPlotGraph, GroupDelayPanel>;
+template class GraphPlotScreen<FfMagPlotGraph, FixedFilterPanel>;
+template class GraphPlotScreen<FfGdPlotGraph, FixedFilterPanel>;
+template class GraphPlotScreen<MagAnimatedLimitPlotGraph, ActivityPanel>;
+template class GraphPlotScreen<AnimatedGdPlotGraph, ActivityPanel>;
+template class GraphPlotScreen<ZeroPolePlotGraph, ActivityPanel>;
 
 } // namespace dovra::gui

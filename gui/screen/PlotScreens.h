@@ -6,6 +6,7 @@
 // one, the window tells the page that opened it, which disposes of it and
 // turns its check box off.
 
+#include <QCheckBox>
 #include <functional>
 
 #include "screen/Screen.h"
@@ -87,49 +88,75 @@ template <class Window> class PlotWindowSlot {
     Window* window_ = nullptr;
 };
 
-class MagTsPlotScreen : public PlotScreen {
+/// A page's plot window behind a check box: a click opens the window when
+/// the switch is off and disposes of it when on. The window follows the
+/// switch's flag, not the box's own state, and the box is set to the flag
+/// after each click; the user's close of the window turns the switch off.
+template <class Window> class PlotWindowSwitch {
   public:
-    MagTsPlotScreen(MagnitudePanel& owner, DesignSession& session);
-    MagLimitPlotGraph& graph() const;
+    explicit PlotWindowSwitch(const QString& label) : box_(new QCheckBox(label)) {}
+
+    /// Clicks on the box toggle owner's window; after runs after each toggle.
+    template <class Owner>
+    void attach(Owner& owner, DesignSession& session, std::function<void()> after) {
+        QObject::connect(box_, &QCheckBox::clicked, &owner,
+                         [this, &owner, &session, after = std::move(after)] {
+                             if (!shown_) {
+                                 window_.open(owner, session);
+                             } else {
+                                 window_.dispose();
+                             }
+                             shown_ = !shown_;
+                             box_->setChecked(shown_);
+                             after();
+                         });
+    }
+    /// The user closed the window.
+    void closed() {
+        window_.dispose();
+        shown_ = false;
+        box_->setChecked(false);
+    }
+    /// The shown window redraws (refreshImage).
+    void refresh() {
+        if (shown_) {
+            window_.refresh();
+        }
+    }
+    /// The shown window starts afresh (setInitFlag(1)).
+    void restart() {
+        if (shown_) {
+            window_.restart();
+        }
+    }
+
+    QCheckBox* box() const { return box_; }
+    bool shown() const { return shown_; }
+    Window* window() const { return window_.get(); }
+
+  private:
+    QCheckBox* box_;
+    bool shown_ = false;
+    PlotWindowSlot<Window> window_;
 };
 
-class GdTsPlotScreen : public PlotScreen {
+/// A plot window that holds a graph of type Graph and tells a page of type
+/// Owner when the user closes it. The windows differ only in their title,
+/// the owner's call and the graph's data source (PlotScreens.cpp).
+template <class Graph, class Owner> class GraphPlotScreen : public PlotScreen {
   public:
-    GdTsPlotScreen(GroupDelayPanel& owner, DesignSession& session);
-    GdLimitPlotGraph& graph() const;
+    GraphPlotScreen(Owner& owner, DesignSession& session);
+    Graph& graph() const;
 };
 
-class FfMagPlotScreen : public PlotScreen {
-  public:
-    FfMagPlotScreen(FixedFilterPanel& owner, DesignSession& session);
-    FfMagPlotGraph& graph() const;
-};
-
-class FfGdPlotScreen : public PlotScreen {
-  public:
-    FfGdPlotScreen(FixedFilterPanel& owner, DesignSession& session);
-    FfGdPlotGraph& graph() const;
-};
-
+using MagTsPlotScreen = GraphPlotScreen<MagLimitPlotGraph, MagnitudePanel>;
+using GdTsPlotScreen = GraphPlotScreen<GdLimitPlotGraph, GroupDelayPanel>;
+using FfMagPlotScreen = GraphPlotScreen<FfMagPlotGraph, FixedFilterPanel>;
+using FfGdPlotScreen = GraphPlotScreen<FfGdPlotGraph, FixedFilterPanel>;
 // The animated windows of the activity page take their frames from the
 // session's progress snapshot.
-
-class MagTsAnimatedPlotScreen : public PlotScreen {
-  public:
-    MagTsAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session);
-    MagAnimatedLimitPlotGraph& graph() const;
-};
-
-class GdAnimatedPlotScreen : public PlotScreen {
-  public:
-    GdAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session);
-    AnimatedGdPlotGraph& graph() const;
-};
-
-class ZpAnimatedPlotScreen : public PlotScreen {
-  public:
-    ZpAnimatedPlotScreen(ActivityPanel& owner, DesignSession& session);
-    ZeroPolePlotGraph& graph() const;
-};
+using MagTsAnimatedPlotScreen = GraphPlotScreen<MagAnimatedLimitPlotGraph, ActivityPanel>;
+using GdAnimatedPlotScreen = GraphPlotScreen<AnimatedGdPlotGraph, ActivityPanel>;
+using ZpAnimatedPlotScreen = GraphPlotScreen<ZeroPolePlotGraph, ActivityPanel>;
 
 } // namespace dovra::gui
