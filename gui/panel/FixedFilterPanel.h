@@ -33,84 +33,36 @@ class FixedFilterEditPanel : public TableEditCard {
     QLineEdit* coefficient_;
 };
 
-class FixedFilterPanel : public TablePage {
+class FixedFilterPanel
+    : public TwoTablePage<FixedFilterDataBase, FixedFilterListPanel, FixedFilterEditPanel> {
   public:
     FixedFilterPanel(DovraScreen& screen, FixedFilterDataBase& numerator,
                      FixedFilterDataBase& denominator);
     ~FixedFilterPanel() override;
 
+    /// The list shows the current table; each shown plot window starts afresh.
     void notify_of_state() override;
 
-    // The table operations of the page.
-    int getSize(const FixedFilterDataBase& table) const { return table.getSize(); }
-    void removeRecord(FixedFilterDataBase& table, int i) { table.removeRecord(i); }
-    void displayDatabase(const FixedFilterDataBase& table, ListLines& list) const {
-        table.display(list);
-    }
-    /// Appends the row to the table it belongs to.
-    void addRecord(const FixedFilterDataBaseRecord& row);
-    /// Only for a row i of the row's table.
-    void insertRecord(const FixedFilterDataBaseRecord& row, int i);
-    void setRecord(const FixedFilterDataBaseRecord& row, int i);
-    const FixedFilterDataBaseRecord* getRecord(const FixedFilterDataBase& table, int i) const {
-        return table.getRecord(i);
-    }
-
     /// The magnitude window was closed by the user.
-    void deleteMagTsScreen();
+    void deleteMagTsScreen() { magPlot_.closed(); }
     /// The group delay window was closed by the user.
-    void deleteGdScreen();
-    bool magnitudePlotShown() const { return magShown_; }
-    bool groupDelayPlotShown() const { return gdShown_; }
-    FfMagPlotScreen* magnitudePlotWindow() const { return magWindow_.get(); }
-    FfGdPlotScreen* groupDelayPlotWindow() const { return gdWindow_.get(); }
+    void deleteGdScreen() { gdPlot_.closed(); }
+    bool magnitudePlotShown() const { return magPlot_.shown(); }
+    bool groupDelayPlotShown() const { return gdPlot_.shown(); }
+    FfMagPlotScreen* magnitudePlotWindow() const { return magPlot_.window(); }
+    FfGdPlotScreen* groupDelayPlotWindow() const { return gdPlot_.window(); }
 
-    FixedFilterDataBase& currentTable() const { return *current_; }
-    QRadioButton* numeratorButton() const { return numeratorRadio_; }
-    QRadioButton* denominatorButton() const { return denominatorRadio_; }
-    QCheckBox* magnitudePlotBox() const { return magBox_; }
-    QCheckBox* groupDelayPlotBox() const { return gdBox_; }
-    FixedFilterListPanel& listCard() const { return *listCard_; }
-    FixedFilterEditPanel& editCard() const { return *editCard_; }
+    QRadioButton* numeratorButton() const { return firstTableButton(); }
+    QRadioButton* denominatorButton() const { return secondTableButton(); }
+    QCheckBox* magnitudePlotBox() const { return magPlot_.box(); }
+    QCheckBox* groupDelayPlotBox() const { return gdPlot_.box(); }
 
   protected:
-    int selectedLine() const override;
-    void showSelectedRecord(int i) override;
-    bool applyRecord(int mode) override;
-    void removeSelectedRecord(int i) override;
-    void updateList() override;
     void refreshPlots() override;
-    void clearMessage() override;
 
   private:
-    void selectTable(FixedFilterDataBase& table);
-    void toggleMagnitudePlot();
-    void toggleGroupDelayPlot();
-
-    // The two prefilter plot windows: open, dispose of, redraw (refreshImage)
-    // and start afresh (setInitFlag(1)).
-    void showMagnitudePlotWindow();
-    void disposeMagnitudePlotWindow();
-    void refreshMagnitudePlotWindow();
-    void initMagnitudePlotWindow();
-    void showGroupDelayPlotWindow();
-    void disposeGroupDelayPlotWindow();
-    void refreshGroupDelayPlotWindow();
-    void initGroupDelayPlotWindow();
-
-    FixedFilterDataBase& numerator_;
-    FixedFilterDataBase& denominator_;
-    FixedFilterDataBase* current_;
-    FixedFilterListPanel* listCard_;
-    FixedFilterEditPanel* editCard_;
-    QRadioButton* numeratorRadio_;
-    QRadioButton* denominatorRadio_;
-    QCheckBox* magBox_;
-    QCheckBox* gdBox_;
-    bool magShown_ = false;
-    bool gdShown_ = false;
-    PlotWindowSlot<FfMagPlotScreen> magWindow_;
-    PlotWindowSlot<FfGdPlotScreen> gdWindow_;
+    PlotWindowSwitch<FfMagPlotScreen> magPlot_;
+    PlotWindowSwitch<FfGdPlotScreen> gdPlot_;
 };
 
 } // namespace dovra::gui

@@ -11,7 +11,7 @@ GroupDelayPanel::GroupDelayPanel(DovraScreen& screen, GdConstraintsDataBase& upp
                                  GdConstraintsDataBase& lower)
     : ConstraintPage(screen, upper, lower, "GroupDelay/Phase Specifications"),
       freezeBox_(new QCheckBox(QStringLiteral("freeze constraints"))) {
-    placeShared(3, 9, 22);
+    placeShared(*this, 3, 9, 22);
     place(freezeBox_, 1, 1, 1, Fill::Both, false);
 
     GroupDelaySettings& model = screen_.session().groupDelay();
@@ -39,18 +39,6 @@ bool GroupDelayPanel::getFreezingStateOfGdConstraints() const {
 
 void GroupDelayPanel::setFreezingStateOfGdConstraints(bool on) {
     screen_.session().setFreezingStateOfGdConstraints(on);
-}
-
-void GroupDelayPanel::showTolerancePlotWindow() {
-    plotWindow_.open(*this, screen_.session());
-}
-
-void GroupDelayPanel::disposeTolerancePlotWindow() {
-    plotWindow_.dispose();
-}
-
-void GroupDelayPanel::refreshTolerancePlotWindow() {
-    plotWindow_.refresh();
 }
 
 } // namespace dovra::gui

@@ -23,8 +23,8 @@ class GroupDelayEditPanel : public ConstraintEditCard {
     GroupDelayEditPanel() : ConstraintEditCard("Time", "Normalized time") {}
 };
 
-class GroupDelayPanel
-    : public ConstraintPage<GdConstraintsDataBase, GroupDelayListPanel, GroupDelayEditPanel> {
+class GroupDelayPanel : public ConstraintPage<GdConstraintsDataBase, GroupDelayListPanel,
+                                              GroupDelayEditPanel, GdTsPlotScreen> {
   public:
     GroupDelayPanel(DovraScreen& screen, GdConstraintsDataBase& upper,
                     GdConstraintsDataBase& lower);
@@ -32,7 +32,6 @@ class GroupDelayPanel
 
     /// The plot window was closed by the user.
     void deleteGdTsScreen() { plotWindowClosed(); }
-    GdTsPlotScreen* plotWindow() const { return plotWindow_.get(); }
 
     /// The freeze flag, kept by the session's group-delay settings.
     bool getFreezingStateOfGdConstraints() const;
@@ -41,14 +40,8 @@ class GroupDelayPanel
 
     QCheckBox* freezeBox() const { return freezeBox_; }
 
-  protected:
-    void showTolerancePlotWindow() override;
-    void disposeTolerancePlotWindow() override;
-    void refreshTolerancePlotWindow() override;
-
   private:
     QCheckBox* freezeBox_;
-    PlotWindowSlot<GdTsPlotScreen> plotWindow_;
 };
 
 } // namespace dovra::gui

@@ -25,7 +25,7 @@ MagnitudePanel::MagnitudePanel(DovraScreen& screen, MagConstraintsDataBase& uppe
     units->addButton(linearRadio_);
     units->addButton(decibelRadio_);
 
-    placeShared(2, 8, 21);
+    placeShared(*this, 2, 8, 21);
     place(new QLabel(QStringLiteral("dB Calculator:")), 0, 25, 1, Fill::Both, false);
     place(converterField_, 1, 26, 1, Fill::Both, false);
     place(linearRadio_, 1, 27, 1, Fill::Both, false);
@@ -77,18 +77,6 @@ void MagnitudePanel::convert(bool toLog) {
     converterField_->setText(qs(text::formatDouble(value)));
 }
 
-void MagnitudePanel::showTolerancePlotWindow() {
-    plotWindow_.open(*this, screen_.session());
-}
-
 MagnitudePanel::~MagnitudePanel() = default;
-
-void MagnitudePanel::disposeTolerancePlotWindow() {
-    plotWindow_.dispose();
-}
-
-void MagnitudePanel::refreshTolerancePlotWindow() {
-    plotWindow_.refresh();
-}
 
 } // namespace dovra::gui

@@ -26,8 +26,8 @@ class MagnitudeEditPanel : public ConstraintEditCard {
     MagnitudeEditPanel() : ConstraintEditCard("dB", "Limit in dB") {}
 };
 
-class MagnitudePanel
-    : public ConstraintPage<MagConstraintsDataBase, MagnitudeListPanel, MagnitudeEditPanel> {
+class MagnitudePanel : public ConstraintPage<MagConstraintsDataBase, MagnitudeListPanel,
+                                             MagnitudeEditPanel, MagTsPlotScreen> {
   public:
     MagnitudePanel(DovraScreen& screen, MagConstraintsDataBase& upper,
                    MagConstraintsDataBase& lower);
@@ -35,7 +35,6 @@ class MagnitudePanel
 
     /// The plot window was closed by the user.
     void deleteMagTsScreen() { plotWindowClosed(); }
-    MagTsPlotScreen* plotWindow() const { return plotWindow_.get(); }
 
     /// "x" (the field holds a linear value) or "logx" (decibels).
     const std::string& converterMode() const { return converterMode_; }
@@ -43,11 +42,6 @@ class MagnitudePanel
     QLineEdit* converterField() const { return converterField_; }
     QRadioButton* linearButton() const { return linearRadio_; }
     QRadioButton* decibelButton() const { return decibelRadio_; }
-
-  protected:
-    void showTolerancePlotWindow() override;
-    void disposeTolerancePlotWindow() override;
-    void refreshTolerancePlotWindow() override;
 
   private:
     /// A click on "x" (toLog false) or "20*log10(x)" (toLog true).
@@ -58,7 +52,6 @@ class MagnitudePanel
     QRadioButton* decibelRadio_;
     std::string converterMode_ = "x";
     double converterValue_ = 0.0;
-    PlotWindowSlot<MagTsPlotScreen> plotWindow_;
 };
 
 } // namespace dovra::gui

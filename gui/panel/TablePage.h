@@ -18,6 +18,7 @@
 #include "data/TableEntry.h"
 #include "data/Tables.h"
 #include "panel/MyPanel.h"
+#include "screen/PlotScreens.h"
 
 class QLineEdit;
 class QPushButton;
@@ -170,14 +171,13 @@ class TablePage : public MyPanel {
     int mode_ = 0;
 };
 
-/// The magnitude and group-delay pages: an upper and a lower constraint
-/// table, "Upper Constraints" and "Lower Constraints" to choose the one shown
-/// and edited, and "Tolerance Scheme Plot".
-template <class Table, class ListCard, class EditCard> class ConstraintPage : public TablePage {
+/// The pages of two tables of one kind (the upper and lower constraints, the
+/// prefilter's numerator and denominator): a title, two radio buttons that
+/// choose the table shown and edited, and the list and edit cards of that
+/// table.
+template <class Table, class ListCard, class EditCard> class TwoTablePage : public TablePage {
   public:
     using Record = typename Table::RecordType;
-
-    void notify_of_state() override { updateList(); }
 
     // The table operations of the page.
     int getSize(const Table& table) const { return table.getSize(); }
@@ -202,59 +202,47 @@ template <class Table, class ListCard, class EditCard> class ConstraintPage : pu
     }
     const Record* getRecord(const Table& table, int i) const { return table.getRecord(i); }
 
-    bool plotShown() const { return plotShown_; }
     Table& currentTable() const { return *current_; }
-    QRadioButton* upperButton() const { return upperRadio_; }
-    QRadioButton* lowerButton() const { return lowerRadio_; }
-    QCheckBox* plotBox() const { return plotBox_; }
     ListCard& listCard() const { return *listCard_; }
     EditCard& editCard() const { return *editCard_; }
 
   protected:
-    ConstraintPage(DovraScreen& screen, Table& upper, Table& lower, const char* title)
-        : TablePage(screen), upper_(upper), lower_(lower), current_(&upper),
+    /// firstName, secondName: the radio buttons of the two tables; the first
+    /// table is shown.
+    TwoTablePage(DovraScreen& screen, Table& first, Table& second, const char* title,
+                 const char* firstName, const char* secondName)
+        : TablePage(screen), first_(first), second_(second), current_(&first),
           listCard_(new ListCard), editCard_(new EditCard), title_(new QLabel(title)),
-          upperRadio_(new QRadioButton(QStringLiteral("Upper Constraints"))),
-          lowerRadio_(new QRadioButton(QStringLiteral("Lower Constraints"))),
-          plotBox_(new QCheckBox(QStringLiteral("Tolerance Scheme Plot"))) {
+          firstRadio_(new QRadioButton(QString::fromLatin1(firstName))),
+          secondRadio_(new QRadioButton(QString::fromLatin1(secondName))) {
         title_->setFont(makeFont("Helvetica", true, 14));
-        upperRadio_->setChecked(true);
+        firstRadio_->setChecked(true);
         auto* tables = new QButtonGroup(this);
-        tables->addButton(upperRadio_);
-        tables->addButton(lowerRadio_);
+        tables->addButton(firstRadio_);
+        tables->addButton(secondRadio_);
         setCards(listCard_, editCard_);
-        connect(upperRadio_, &QRadioButton::clicked, this, [this] { selectTable(upper_); });
-        connect(lowerRadio_, &QRadioButton::clicked, this, [this] { selectTable(lower_); });
-        connect(plotBox_, &QCheckBox::clicked, this, [this] { togglePlot(); });
+        connect(firstRadio_, &QRadioButton::clicked, this, [this] { selectTable(first_); });
+        connect(secondRadio_, &QRadioButton::clicked, this, [this] { selectTable(second_); });
         listCard_->updateList(*current_);
     }
+
+    QRadioButton* firstTableButton() const { return firstRadio_; }
+    QRadioButton* secondTableButton() const { return secondRadio_; }
 
     /// Anchor centre, weights 1; insets 5 5 5 5 or 5 5 0 0.
     void place(QWidget* w, int x, int y, int width, Fill fill, bool allInsets) {
         const int far = allInsets ? 5 : 0;
         constrain(w, x, y, width, 1, fill, Anchor::Center, 1.0, 1.0, 5, 5, far, far);
     }
-    /// The widgets both pages have, at the rows where the page has them.
-    void placeShared(int upperRow, int cardsRow, int plotRow) {
+    /// The title, the label of the radio buttons, the buttons at firstRow
+    /// and below, and the cards at cardsRow.
+    void placeTables(const char* label, int firstRow, int cardsRow) {
         place(title_, 0, 0, 3, Fill::Horizontal, false);
-        place(new QLabel(QStringLiteral("Constraints:")), 0, 1, 1, Fill::Both, true);
-        place(upperRadio_, 1, upperRow, 1, Fill::Horizontal, false);
-        place(lowerRadio_, 1, upperRow + 1, 1, Fill::Horizontal, false);
+        place(new QLabel(QString::fromLatin1(label)), 0, 1, 1, Fill::Both, true);
+        place(firstRadio_, 1, firstRow, 1, Fill::Horizontal, false);
+        place(secondRadio_, 1, firstRow + 1, 1, Fill::Horizontal, false);
         placeCards(cardsRow);
-        place(plotBox_, 1, plotRow, 1, Fill::Both, false);
     }
-
-    /// The plot window was closed by the user.
-    void plotWindowClosed() {
-        disposeTolerancePlotWindow();
-        plotShown_ = false;
-        plotBox_->setChecked(false);
-    }
-
-    // The tolerance scheme plot window of the page: open, dispose of, redraw.
-    virtual void showTolerancePlotWindow() {}
-    virtual void disposeTolerancePlotWindow() {}
-    virtual void refreshTolerancePlotWindow() {}
 
     int selectedLine() const override { return listCard_->listBox()->selectedIndex(); }
     void showSelectedRecord(int i) override { editCard_->showSelectedRecord(i, *current_); }
@@ -264,11 +252,6 @@ template <class Table, class ListCard, class EditCard> class ConstraintPage : pu
         editCard_->forgetRow();
     }
     void updateList() override { listCard_->updateList(*current_); }
-    void refreshPlots() override {
-        if (plotShown_) {
-            refreshTolerancePlotWindow();
-        }
-    }
     void clearMessage() override { editCard_->showMessage({}); }
 
   private:
@@ -283,29 +266,52 @@ template <class Table, class ListCard, class EditCard> class ConstraintPage : pu
         }
         updateList();
     }
-    void togglePlot() {
-        if (!plotShown_) {
-            showTolerancePlotWindow();
-            plotShown_ = true;
-        } else {
-            disposeTolerancePlotWindow();
-            plotShown_ = false;
-        }
-        // The box follows the page's flag.
-        plotBox_->setChecked(plotShown_);
-        updateList();
-    }
 
-    Table& upper_;
-    Table& lower_;
+    Table& first_;
+    Table& second_;
     Table* current_;
     ListCard* listCard_;
     EditCard* editCard_;
     QLabel* title_;
-    QRadioButton* upperRadio_;
-    QRadioButton* lowerRadio_;
-    QCheckBox* plotBox_;
-    bool plotShown_ = false;
+    QRadioButton* firstRadio_;
+    QRadioButton* secondRadio_;
+};
+
+/// The magnitude and group-delay pages: an upper and a lower constraint
+/// table, "Upper Constraints" and "Lower Constraints" to choose the one shown
+/// and edited, and "Tolerance Scheme Plot", which opens a Window.
+template <class Table, class ListCard, class EditCard, class Window>
+class ConstraintPage : public TwoTablePage<Table, ListCard, EditCard> {
+    using Base = TwoTablePage<Table, ListCard, EditCard>;
+
+  public:
+    void notify_of_state() override { this->updateList(); }
+
+    bool plotShown() const { return plot_.shown(); }
+    Window* plotWindow() const { return plot_.window(); }
+    QRadioButton* upperButton() const { return this->firstTableButton(); }
+    QRadioButton* lowerButton() const { return this->secondTableButton(); }
+    QCheckBox* plotBox() const { return plot_.box(); }
+
+  protected:
+    ConstraintPage(DovraScreen& screen, Table& upper, Table& lower, const char* title)
+        : Base(screen, upper, lower, title, "Upper Constraints", "Lower Constraints"),
+          plot_(QStringLiteral("Tolerance Scheme Plot")) {}
+
+    /// The widgets both pages have, at the rows where the page has them;
+    /// owner: the page, which the plot window tells when the user closes it.
+    template <class Owner> void placeShared(Owner& owner, int upperRow, int cardsRow, int plotRow) {
+        this->placeTables("Constraints:", upperRow, cardsRow);
+        this->place(plot_.box(), 1, plotRow, 1, Fill::Both, false);
+        plot_.attach(owner, this->screen_.session(), [this] { this->updateList(); });
+    }
+
+    /// The plot window was closed by the user.
+    void plotWindowClosed() { plot_.closed(); }
+    void refreshPlots() override { plot_.refresh(); }
+
+  private:
+    PlotWindowSwitch<Window> plot_;
 };
 
 } // namespace dovra::gui
