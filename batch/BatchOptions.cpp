@@ -18,6 +18,9 @@ std::string usageText() {
            "  --seed N                 seed of the random source (default: the clock)\n"
            "  --max-generations N      Z-plane design: stop after N generations (default 50000)\n"
            "  --time-limit SECONDS     stop after that wall time (default: none)\n"
+           "  --threads N              Z-plane design: threads that compute costs (default:\n"
+           "                           one per core; 1: the design thread alone); the result\n"
+           "                           is the same for every N\n"
            "  --quiet                  no progress lines\n"
            "  --strict                 a successful design that the check between the samples\n"
            "                           finds over any limit of the scheme (also one its method\n"
@@ -64,7 +67,7 @@ namespace {
 // The options by their values: each option that takes a value is read as
 // text, then checked here, so that the messages are the runner's own.
 struct RawOptions {
-    std::string results, seed, maxGenerations, timeLimit, saveConfig, plots;
+    std::string results, seed, maxGenerations, timeLimit, threads, saveConfig, plots;
     std::vector<std::string> exports;
     std::vector<std::string> configs;
 };
@@ -117,6 +120,14 @@ bool checkValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o, st
         }
         o.maxGenerations = *n;
     }
+    if (given("--threads")) {
+        auto n = text::parseInt(raw.threads);
+        if (!n || *n < 1 || *n > 1024) {
+            error = "--threads needs a whole number from 1 to 1024, not \"" + raw.threads + "\"";
+            return false;
+        }
+        o.threads = static_cast<int>(*n);
+    }
     if (given("--time-limit")) {
         auto t = text::parseDouble(raw.timeLimit);
         if (!t || !(*t > 0) || std::isinf(*t)) {
@@ -163,6 +174,7 @@ std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
     app.add_option("--seed", raw.seed)->multi_option_policy(last);
     app.add_option("--max-generations", raw.maxGenerations)->multi_option_policy(last);
     app.add_option("--time-limit", raw.timeLimit)->multi_option_policy(last);
+    app.add_option("--threads", raw.threads)->multi_option_policy(last);
     app.add_flag("--quiet", o.quiet);
     app.add_flag("--strict", o.strict);
     app.add_flag("--sampled-only", o.sampledOnly);

@@ -14,6 +14,7 @@
 #include "problem/DEProblem.h"
 #include "report/PrintOut.h"
 #include "run/RunStatus.h"
+#include "run/T_DEOptimizer.h"
 #include "session/ConfigFile.h"
 #include "session/DesignSession.h"
 #include "settings/RealizationSettings.h"
@@ -283,6 +284,9 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
         session.setSeed(options.seed);
     }
     session.setPassSleep(std::chrono::milliseconds(0));
+    if (options.threads > 0) {
+        session.optimizer().setThreads(options.threads);
+    }
     const bool zplane = session.getDesignMethod() == DesignMethod::ZPlane;
     BatchObserver observer(session, options, zplane);
     session.addObserver(&observer);

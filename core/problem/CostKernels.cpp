@@ -16,7 +16,7 @@ namespace dovra::kernels::HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
 /// Horner's scheme for P(z) with z = zr + j zi, one vector of samples.
-/// Written as the scalar tail below: t = r zr - i zi + c; i = r zi + i zr.
+/// In each lane: t = r zr - i zi + c; i = r zi + i zr; r = t.
 template <class D, class V>
 HWY_INLINE void hornerVec(D d, const double* c, int n, V zr, V zi, V& r, V& i) {
     r = hn::Set(d, c[n]);
@@ -28,31 +28,16 @@ HWY_INLINE void hornerVec(D d, const double* c, int n, V zr, V zi, V& r, V& i) {
     }
 }
 
-HWY_INLINE void hornerOne(const double* c, int n, double zr, double zi, double& r, double& i) {
-    r = c[n];
-    i = 0.0;
-    for (int k = n - 1; k >= 0; --k) {
-        const double t = r * zr - i * zi + c[k];
-        i = r * zi + i * zr;
-        r = t;
-    }
-}
-
 void PowersImpl(const double* c, int n, const double* zr, const double* zi, int count,
                 double* pow) {
     const hn::ScalableTag<double> d;
     const int lanes = static_cast<int>(hn::Lanes(d));
-    int s = 0;
-    for (; s + lanes <= count; s += lanes) {
+    // The last vector reaches past count into the padding (see the header).
+    for (int s = 0; s < count; s += lanes) {
         using V = hn::Vec<decltype(d)>;
         V r, i;
         hornerVec(d, c, n, hn::LoadU(d, zr + s), hn::LoadU(d, zi + s), r, i);
         hn::StoreU(hn::Add(hn::Mul(r, r), hn::Mul(i, i)), d, pow + s);
-    }
-    for (; s < count; ++s) {
-        double r, i;
-        hornerOne(c, n, zr[s], zi[s], r, i);
-        pow[s] = r * r + i * i;
     }
 }
 
@@ -61,8 +46,7 @@ void PowersAndSlopesImpl(const double* c, int n, const double* zr, const double*
     const hn::ScalableTag<double> d;
     using V = hn::Vec<decltype(d)>;
     const int lanes = static_cast<int>(hn::Lanes(d));
-    int s = 0;
-    for (; s + lanes <= count; s += lanes) {
+    for (int s = 0; s < count; s += lanes) {
         const V vr = hn::LoadU(d, zr + s);
         const V vi = hn::LoadU(d, zi + s);
         V r = hn::Set(d, c[n]);
@@ -82,26 +66,6 @@ void PowersAndSlopesImpl(const double* c, int n, const double* zr, const double*
         const V qi = hn::Add(hn::Mul(vr, di), hn::Mul(vi, dr));
         hn::StoreU(hn::Add(hn::Mul(r, r), hn::Mul(i, i)), d, pow + s);
         hn::StoreU(hn::Add(hn::Mul(r, qr), hn::Mul(i, qi)), d, slope + s);
-    }
-    for (; s < count; ++s) {
-        const double vr = zr[s];
-        const double vi = zi[s];
-        double r = c[n];
-        double i = 0.0;
-        double dr = 0.0;
-        double di = 0.0;
-        for (int k = n - 1; k >= 0; --k) {
-            const double ndr = dr * vr - di * vi + r;
-            di = dr * vi + di * vr + i;
-            dr = ndr;
-            const double nr = r * vr - i * vi + c[k];
-            i = r * vi + i * vr;
-            r = nr;
-        }
-        const double qr = vr * dr - vi * di;
-        const double qi = vr * di + vi * dr;
-        pow[s] = r * r + i * i;
-        slope[s] = r * qr + i * qi;
     }
 }
 

@@ -11,6 +11,11 @@
 
 namespace dovra::kernels {
 
+/// The kernels work on whole vectors of samples: zr, zi and the outputs must
+/// hold count rounded up to a multiple of kPadding entries (what lies beyond
+/// count is read, and overwritten in the outputs, but does not matter).
+inline constexpr int kPadding = 16;
+
 /// pow[s] = |P(z_s)|^2 for P(z) = c[0] + c[1] z + ... + c[n] z^n, n >= 1, at
 /// the count samples z_s = zr[s] + j zi[s].
 void powers(const double* c, int n, const double* zr, const double* zi, int count, double* pow);

@@ -1,5 +1,7 @@
 #include "problem/DEProblem.h"
 
+#include "problem/CostKernels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -217,6 +219,14 @@ double powerThreshold(double db, bool upper) {
 
 } // namespace
 
+double DEProblem::evaluationWork() const {
+    double samples = 0.0;
+    for (const SampledTable& t : sampled_) {
+        samples += t.count;
+    }
+    return samples * (get_a_degree() + get_b_degree() + 2) + 200.0;
+}
+
 void DEProblem::fitScratch(Scratch& s) const {
     std::size_t room = 0;
     for (const SampledTable& t : sampled_) {
@@ -252,9 +262,10 @@ void DEProblem::sampleScheme() {
         const int n = src.usable();
         // Room for the grid of this run and for every sample it may add, so
         // that adding samples never resizes the buffers again.
+        // The cost's kernels read and write whole vectors past the last sample.
         const std::size_t room =
             static_cast<std::size_t>(std::max(n - 1, 0)) * static_cast<std::size_t>(S) +
-            static_cast<std::size_t>(added_capacity);
+            static_cast<std::size_t>(added_capacity) + kernels::kPadding;
         for (std::vector<double>* v :
              {&out.limit, &out.zRe, &out.zIm, &out.prefilter, &out.threshold}) {
             if (v->size() < room) {

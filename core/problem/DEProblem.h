@@ -74,6 +74,10 @@ class DEProblem {
             sampleScheme();
         }
     }
+    /// Rough work of one evaluation in complex multiply-adds (samples times
+    /// degrees, and a share for building the coefficients): whether a batch
+    /// of evaluations is worth handing to other threads.
+    double evaluationWork() const;
     /// Sizes s for every scheme this run may sample (allocates only when it
     /// is too small; the room includes the samples a refinement may add).
     void fitScratch(Scratch& s) const;
@@ -202,6 +206,24 @@ class DEProblem {
     /// Whether the run refines its samples until the scheme is met between them.
     bool refinesSamples() const { return settings_.refine; }
 
+    /// The samples of one tolerance table on the run's grid, in evaluation
+    /// order (segment by segment, fractions in storage order): the
+    /// interpolated limit, z = e^(-j 2 pi w), and the prefilter's level in dB
+    /// (magnitude tables) or group delay (group-delay tables) at w.
+    /// value is the scratch row of the filter's response at the samples.
+    /// threshold is the limit as a power ratio |A/B|^2 (magnitude tables):
+    /// a sample whose ratio lies beyond it by less than 1e-9 relative cannot
+    /// violate its limit, so the level in dB is taken only at the others.
+    struct SampledTable {
+        int count = 0;
+        std::vector<double> limit, zRe, zIm, prefilter, threshold;
+    };
+    /// A sampled table of the run (0 upper and 1 lower magnitude, 2 upper
+    /// and 3 lower group delay) after prepareEvaluation; for measurements.
+    const SampledTable& sampledTable(int k) const {
+        return sampled_[static_cast<std::size_t>(k & 3)];
+    }
+
     // --- plain state ------------------------------------------------------------
     Data& data() { return data_; }
     const Data& data() const { return data_; }
@@ -275,18 +297,6 @@ class DEProblem {
     std::array<double, 64> cosineTable_{};
     const std::array<double, 64>* samplingTable_ = &cosineTable_;
 
-    /// The samples of one tolerance table on the run's grid, in evaluation
-    /// order (segment by segment, fractions in storage order): the
-    /// interpolated limit, z = e^(-j 2 pi w), and the prefilter's level in dB
-    /// (magnitude tables) or group delay (group-delay tables) at w.
-    /// value is the scratch row of the filter's response at the samples.
-    /// threshold is the limit as a power ratio |A/B|^2 (magnitude tables):
-    /// a sample whose ratio lies beyond it by less than 1e-9 relative cannot
-    /// violate its limit, so the level in dB is taken only at the others.
-    struct SampledTable {
-        int count = 0;
-        std::vector<double> limit, zRe, zIm, prefilter, threshold;
-    };
     enum SchemeTable { MagUpper, MagLower, GdUpper, GdLower };
     std::array<SampledTable, 4> sampled_{};
     /// Samples added between the grid points in this run, per table in the

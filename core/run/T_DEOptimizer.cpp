@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 #include <functional>
+#include <thread>
 
 #include "design/DesignFactory.h"
 #include "problem/IIR.h"
@@ -34,6 +35,20 @@ T_DEOptimizer::T_DEOptimizer(RunHost& host)
               },
               stopRequested_) {
     published_.status = host_.getStatus();
+    search_.setThreads(defaultThreads());
+}
+
+int T_DEOptimizer::defaultThreads() {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+void T_DEOptimizer::setThreads(int threads) {
+    park();
+    search_.setThreads(threads);
+}
+
+int T_DEOptimizer::threads() const {
+    return search_.threads();
 }
 
 T_DEOptimizer::~T_DEOptimizer() {

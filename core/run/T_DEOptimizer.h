@@ -127,6 +127,13 @@ class T_DEOptimizer {
     /// A new refresh rate (at least 1) for the run in progress: the design
     /// thread's next pass takes it, and nothing else of the run changes.
     void setRefreshRate(int refreshRate);
+    /// Threads that compute the search's costs (at least 1). The default is
+    /// the number of cores; a run gives the same result on any number.
+    /// Taken at the next Start.
+    void setThreads(int threads);
+    int threads() const;
+    /// The number of cores (at least 1).
+    static int defaultThreads();
     /// Pause between two passes of the design thread (none by default).
     void setPassSleep(std::chrono::milliseconds sleep);
     std::chrono::milliseconds passSleep() const;

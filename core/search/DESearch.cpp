@@ -57,6 +57,53 @@ void DESearch::ensureCapacity(int D) {
     if (costs_.size() < static_cast<std::size_t>(rowsPerHalf_)) {
         costs_.resize(static_cast<std::size_t>(rowsPerHalf_), CostVector{});
     }
+    // One more trial row and result than members: the rescoring costs the
+    // best vector with the population.
+    const std::size_t rows = static_cast<std::size_t>(rowsPerHalf_) + 1;
+    if (trials_.size() < rows * stride_) {
+        trials_.resize(rows * stride_, 0.0);
+    }
+    if (results_.size() < rows) {
+        results_.resize(rows);
+    }
+}
+
+void DESearch::preparePool(DEProblem& problem) {
+    if (!pool_ || pool_->threads() != threads_) {
+        pool_.reset();
+        pool_ = std::make_unique<EvaluationPool>(threads_);
+    }
+    if (workerScratch_.size() < static_cast<std::size_t>(threads_)) {
+        workerScratch_.resize(static_cast<std::size_t>(threads_));
+    }
+    problem.prepareEvaluation();
+    for (DEProblem::Scratch& s : workerScratch_) {
+        problem.fitScratch(s);
+    }
+}
+
+void DESearch::evaluateTrials(DEProblem& problem, int count) {
+    // The scheme may have gained samples since the last batch.
+    problem.prepareEvaluation();
+    for (int w = 0; w < threads_; ++w) {
+        problem.fitScratch(workerScratch_[static_cast<std::size_t>(w)]);
+    }
+    const std::size_t D = static_cast<std::size_t>(D_);
+    auto job = [&](int worker, int item) {
+        const std::span<const double> x(trialRow(item), D);
+        results_[static_cast<std::size_t>(item)] =
+            problem.costOf(x, workerScratch_[static_cast<std::size_t>(worker)]);
+    };
+    // Handing a batch to the workers costs a few microseconds; a batch of
+    // less work than that runs on the design thread alone (same results).
+    constexpr double kPoolWork = 40000.0;
+    if (threads_ > 1 && count * problem.evaluationWork() >= kPoolWork) {
+        pool_->run(count, job);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            job(0, i);
+        }
+    }
 }
 
 double DESearch::optimize(DEProblem& problem) {
@@ -106,9 +153,9 @@ void DESearch::initialPopulation(DEProblem& problem) {
     const double poleRestr = problem.poleRadiusRestr();
 
     ensureCapacity(D_);
+    preparePool(problem);
     trial_.fill(0.0);
     checked_.fill(0.0);
-    scratch_.fill(0.0);
     best_.fill(0.0);
     parentBase_ = 0;
     offspringBase_ = rowsPerHalf_;
@@ -130,13 +177,17 @@ void DESearch::initialPopulation(DEProblem& problem) {
             trial_[static_cast<std::size_t>(j)] = x;
         }
         std::copy_n(trial_.begin(), D_, row(parentBase_ + i));
-        CostVector c = problem.evaluate(trial_, D_);
+        std::copy_n(trial_.begin(), D_, trialRow(i));
+    }
+    evaluateTrials(problem, NP_);
+    for (int i = 0; i < NP_; ++i) {
+        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(i)];
         ++evaluation_;
-        costs_[static_cast<std::size_t>(i)] = c;
-        if (i == 0 || improves(c[2], minimum_)) {
-            minimum_ = c[2];
+        costs_[static_cast<std::size_t>(i)] = e.cost;
+        if (i == 0 || improves(e.cost[2], minimum_)) {
+            minimum_ = e.cost[2];
             bestIndex_ = i;
-            offsetAtBest_ = problem.getOffset();
+            offsetAtBest_ = e.offset;
         }
     }
     members_ = NP_;
@@ -163,6 +214,7 @@ void DESearch::pickPartners(int excluded) {
 
 void DESearch::generationStep(DEProblem& problem) {
     const auto D = static_cast<std::size_t>(D_);
+    // Trials in member order: every random draw is taken here.
     for (int i = 0; i < NP_; ++i) {
         const double* parent = row(parentBase_ + i);
         std::copy_n(parent, D, trial_.begin());
@@ -175,22 +227,28 @@ void DESearch::generationStep(DEProblem& problem) {
                 trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
             }
         }
-        problem.boundsCheck(random_, previousBest_, trial_, vector_capacity, checked_);
-        CostVector c = problem.evaluate(checked_, D_);
+        problem.boundsCheck(random_, previousBest_, trial_, D_, checked_);
+        std::copy_n(checked_.begin(), D, trialRow(i));
+    }
+    evaluateTrials(problem, NP_);
+    // Selection in member order.
+    for (int i = 0; i < NP_; ++i) {
+        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(i)];
+        const CostVector& c = e.cost;
         ++evaluation_;
         double* offspring = row(offspringBase_ + i);
         CostVector& own = costs_[static_cast<std::size_t>(i)];
         if (replaces(c[2], own[2])) {
-            std::copy_n(checked_.begin(), D, offspring);
+            std::copy_n(trialRow(i), D, offspring);
             own = c;
             if (improves(c[2], minimum_)) {
                 minimum_ = c[2];
-                best_ = checked_;
-                offsetAtBest_ = problem.getOffset();
+                std::copy_n(trialRow(i), D, best_.begin());
+                offsetAtBest_ = e.offset;
                 bestIndex_ = i;
             }
         } else {
-            std::copy_n(parent, D, offspring);
+            std::copy_n(row(parentBase_ + i), D, offspring);
         }
     }
     std::swap(parentBase_, offspringBase_);
@@ -207,14 +265,20 @@ void DESearch::phaseSwitch(DEProblem& problem) {
     // and grow it; they are not counted.
     const auto D = static_cast<std::size_t>(D_);
     for (int k = 0; k < NP_; ++k) {
-        std::copy_n(row(parentBase_ + k), D, scratch_.begin());
-        costs_[static_cast<std::size_t>(k)] = problem.evaluate(scratch_, D_);
+        std::copy_n(row(parentBase_ + k), D, trialRow(k));
     }
-    minimum_ = problem.evaluate(best_, D_)[2];
+    std::copy_n(best_.begin(), D, trialRow(NP_));
+    evaluateTrials(problem, NP_ + 1);
+    for (int k = 0; k < NP_; ++k) {
+        costs_[static_cast<std::size_t>(k)] = results_[static_cast<std::size_t>(k)].cost;
+    }
+    minimum_ = results_[static_cast<std::size_t>(NP_)].cost[2];
 
     // The grown members go after the parent half's rows; each half holds the
     // largest population of the run, so parents and offspring never overlap.
+    // They are drawn in order first, then costed, then compared in order.
     const int target = std::min(NP2_, rowsPerHalf_);
+    const int grownFrom = NP_;
     while (NP_ < target) {
         int m = random_.nextValue(NP_);
         std::copy_n(row(parentBase_ + m), D, trial_.begin());
@@ -225,17 +289,21 @@ void DESearch::phaseSwitch(DEProblem& problem) {
             double F = 0.85 + 0.1 * random_.nextDouble() - 0.0005 * NP_;
             trial_[j] = previousBest_[j] + F * (x0[j] - x1[j]);
         }
-        problem.boundsCheck(random_, previousBest_, trial_, vector_capacity, checked_);
+        problem.boundsCheck(random_, previousBest_, trial_, D_, checked_);
         std::copy_n(checked_.begin(), D, row(parentBase_ + NP_));
-        CostVector c = problem.evaluate(checked_, D_);
-        costs_[static_cast<std::size_t>(NP_)] = c;
-        if (improves(c[2], minimum_)) {
-            minimum_ = c[2];
-            best_ = checked_;
-            bestIndex_ = NP_;
-            offsetAtBest_ = problem.getOffset();
-        }
+        std::copy_n(checked_.begin(), D, trialRow(NP_ - grownFrom));
         ++NP_;
+    }
+    evaluateTrials(problem, NP_ - grownFrom);
+    for (int m = grownFrom; m < NP_; ++m) {
+        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(m - grownFrom)];
+        costs_[static_cast<std::size_t>(m)] = e.cost;
+        if (improves(e.cost[2], minimum_)) {
+            minimum_ = e.cost[2];
+            std::copy_n(row(parentBase_ + m), D, best_.begin());
+            bestIndex_ = m;
+            offsetAtBest_ = e.offset;
+        }
     }
     members_ = std::max(members_, NP_);
 }
@@ -245,18 +313,23 @@ void DESearch::rescore(DEProblem& problem) {
         return;
     }
     const auto D = static_cast<std::size_t>(D_);
-    CostVector best = problem.evaluate(best_, D_);
-    minimum_ = best[2];
-    offsetAtBest_ = problem.getOffset();
+    // The best vector in row 0, member k in row k + 1.
+    std::copy_n(best_.begin(), D, trialRow(0));
     for (int k = 0; k < NP_; ++k) {
-        std::copy_n(row(parentBase_ + k), D, scratch_.begin());
+        std::copy_n(row(parentBase_ + k), D, trialRow(k + 1));
+    }
+    evaluateTrials(problem, NP_ + 1);
+    minimum_ = results_[0].cost[2];
+    offsetAtBest_ = results_[0].offset;
+    for (int k = 0; k < NP_; ++k) {
+        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(k) + 1];
         CostVector& c = costs_[static_cast<std::size_t>(k)];
-        c = problem.evaluate(scratch_, D_);
+        c = e.cost;
         if (improves(c[2], minimum_)) {
             minimum_ = c[2];
-            best_ = scratch_;
+            std::copy_n(row(parentBase_ + k), D, best_.begin());
             bestIndex_ = k;
-            offsetAtBest_ = problem.getOffset();
+            offsetAtBest_ = e.offset;
         }
     }
     previousBest_ = best_;

@@ -6,19 +6,26 @@
 // with its figures. It runs on the design thread only and knows nothing of the
 // run control: the sizes are handed to it between slices, and a stop flag
 // ends a slice early.
+//
+// Threads. Every step builds its trial vectors in member order on the design
+// thread (all random draws and the bounds check), has their costs computed,
+// on a pool of worker threads when there is enough to gain, and then selects
+// in member order. The costs do not depend on the thread that computes them,
+// so a run gives the same result on any number of threads.
 
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
+#include "problem/DEProblem.h"
 #include "problem/Types.h"
 #include "search/DERandom.h"
+#include "search/EvaluationPool.h"
 #include "text/Console.h"
 
 namespace dovra {
-
-class DEProblem;
 
 class DESearch {
   public:
@@ -47,6 +54,10 @@ class DESearch {
     void setSizes(int NP, int NP2, double range, int refreshRate);
     /// Generations per slice from the next slice on.
     void setRefreshRate(int refreshRate) { refreshRate_ = refreshRate; }
+    /// Threads that compute costs (at least 1: the design thread alone).
+    /// The pool is made at the next restart of a population and kept.
+    void setThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
+    int threads() const { return threads_; }
     /// Counters to 0 and the best cost to the largest value: the next slice
     /// builds a new population.
     void restart();
@@ -82,6 +93,12 @@ class DESearch {
     /// Five distinct random population indices, all different from excluded.
     void pickPartners(int excluded);
     double* row(int r) { return population_.data() + static_cast<std::size_t>(r) * stride_; }
+    double* trialRow(int r) { return trials_.data() + static_cast<std::size_t>(r) * stride_; }
+    /// Costs of trial rows [0, count) into results_[0, count); on the pool
+    /// when the batch is large enough to gain from it.
+    void evaluateTrials(DEProblem& problem, int count);
+    /// The pool (and the workers' scratch) for the current thread count.
+    void preparePool(DEProblem& problem);
 
     Console& console_;
     const std::atomic<bool>* stop_;
@@ -101,11 +118,16 @@ class DESearch {
     ParamVector previousBest_{};
     ParamVector trial_{};
     ParamVector checked_{};
-    ParamVector scratch_{};
     std::array<int, 5> picked_{};
     /// Two halves of rowsPerHalf_ rows each, stride_ entries per row.
     std::vector<double> population_;
     std::vector<CostVector> costs_;
+    /// Trial vectors of one step (rowsPerHalf_ rows) and their evaluations.
+    std::vector<double> trials_;
+    std::vector<DEProblem::Evaluation> results_;
+    int threads_ = 1;
+    std::unique_ptr<EvaluationPool> pool_;
+    std::vector<DEProblem::Scratch> workerScratch_;
     int rowsPerHalf_ = 0;
     std::size_t stride_ = 1;
     int parentBase_ = 0;

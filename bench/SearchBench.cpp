@@ -1,0 +1,177 @@
+// Speed of the whole search against the limit loop, in one run: evaluations
+// per second of the Z-plane search (trial vectors, bounds check, coefficient
+// build, cost and selection) on one and on two threads, beside the limit loop
+// (LimitLoop.cpp, built for this processor) on the same samples and degrees.
+// The task never succeeds (its lower passband limit lies above its upper
+// one), so every run does the same generations.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "LimitLoop.h"
+#include "problem/CostKernels.h"
+#include "search/DERandom.h"
+
+namespace {
+
+using namespace dovra;
+using Clock = std::chrono::steady_clock;
+
+struct Case {
+    int degree;
+    const char* granularity;
+};
+
+/// The lowpass example with its lower passband limit rising to 1 dB at the
+/// band edge, above the upper limit of 0.5 dB from 0.133 on: no filter meets
+/// it, while most samples of a good filter lie within their limits, as in a
+/// search that comes close.
+std::string unmeetableTask() {
+    std::ifstream in(bench::examplePath("lowpass.cfg"));
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string s = text.str();
+    const auto at = s.rfind("\n-0.5\n");
+    s.replace(at, 6, "\n1.0\n");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("dovra-bench-unmeetable-" + std::to_string(::getpid()) + ".cfg");
+    std::ofstream(path) << s;
+    return path.string();
+}
+
+void configure(DesignSession& s, const std::string& task, const Case& c) {
+    openDatabase(s, task);
+    s.setNumDeg(c.degree);
+    s.setDenomDeg(c.degree);
+    s.setSamplingGranularity(c.granularity);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+/// Evaluations per second of the search on the task after its first 1000
+/// generations, median of five runs of 0.3 s.
+double searchRate(const std::string& task, const Case& c, int threads) {
+    std::vector<double> rates;
+    for (int run = 0; run < 5; ++run) {
+        std::ostringstream out, err;
+        DesignSession session(out, err);
+        configure(session, task, c);
+        session.setSeed(1);
+        session.optimizer().setThreads(threads);
+        session.start_Design();
+        // Past the random start: the population has come close.
+        while (session.optimizer().snapshot().generation < 1000) {
+            session.start_FilterDesign();
+        }
+        const int first = session.optimizer().snapshot().evaluation;
+        const auto t0 = Clock::now();
+        double elapsed = 0.0;
+        while (elapsed < 0.3) {
+            for (int k = 0; k < 20; ++k) {
+                session.start_FilterDesign();
+            }
+            elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
+        }
+        rates.push_back((session.optimizer().snapshot().evaluation - first) / elapsed);
+    }
+    return median(rates);
+}
+
+/// Evaluations per second of the limit loop on the task's magnitude samples
+/// with the coefficients of 64 random vectors, median of five runs.
+double limitRate(const std::string& task, const Case& c, int& samples) {
+    bench::QuietSession q;
+    configure(q.session, task, c);
+    IIR& p = bench::prepare(q);
+    p.prepareEvaluation();
+    std::vector<double> zr, zi, limit, sign;
+    for (int t = 0; t < 2; ++t) {
+        const auto& st = p.sampledTable(t);
+        for (int k = 0; k < st.count; ++k) {
+            const auto u = static_cast<std::size_t>(k);
+            zr.push_back(st.zRe[u]);
+            zi.push_back(st.zIm[u]);
+            limit.push_back(st.limit[u]);
+            sign.push_back(t == 0 ? 1.0 : -1.0);
+        }
+    }
+    samples = static_cast<int>(zr.size());
+    const bench::LimitGrid grid{zr.data(), zi.data(), limit.data(), sign.data(), samples};
+    DERandom rnd(12345);
+    std::vector<Coefficients> as, bs;
+    for (int v = 0; v < 64; ++v) {
+        ParamVector x{};
+        for (int j = 0; j < p.getLength(); ++j) {
+            x[static_cast<std::size_t>(j)] = rnd.nextValue(0.9);
+        }
+        as.push_back(p.coeffi_a(x, -1, 0));
+        bs.push_back(p.coeffi_b(x, -1, 0));
+    }
+    const int na = p.get_a_degree(), nb = p.get_b_degree();
+    std::vector<double> rates;
+    double sink = 0.0;
+    for (int run = 0; run < 5; ++run) {
+        long count = 0;
+        const auto t0 = Clock::now();
+        double elapsed = 0.0;
+        while (elapsed < 0.3) {
+            for (std::size_t v = 0; v < as.size(); ++v, ++count) {
+                sink += bench::limitLoop(as[v].data(), na, bs[v].data(), nb, grid);
+            }
+            elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
+        }
+        rates.push_back(static_cast<double>(count) / elapsed);
+    }
+    benchmark::DoNotOptimize(sink);
+    return median(rates);
+}
+
+void searchAgainstLimitLoop(benchmark::State& state, const Case& c) {
+    const std::string task = unmeetableTask();
+    double one = 0.0, two = 0.0, limit = 0.0;
+    int samples = 0;
+    for (auto _ : state) {
+        one = searchRate(task, c, 1);
+        two = searchRate(task, c, 2);
+        limit = limitRate(task, c, samples);
+    }
+    std::filesystem::remove(task);
+    state.counters["search_1_thread_per_s"] = one;
+    state.counters["search_2_threads_per_s"] = two;
+    state.counters["limit_loop_per_s"] = limit;
+    std::printf("%2d zeros / %2d poles, %3d samples: search %7.0f k/s (1 thread), %7.0f k/s "
+                "(2 threads), limit loop %7.0f k/s; 1 thread / limit loop %.2f, 2 threads / 1 "
+                "thread %.2f  [kernels: %s]\n",
+                c.degree, c.degree, samples, one / 1e3, two / 1e3, limit / 1e3, one / limit,
+                two / one, kernels::targetName());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (Case c : {Case{6, "coarse"}, Case{6, "fine"}, Case{16, "fine"}}) {
+        const std::string name =
+            "search/" + std::to_string(c.degree) + "_" + std::string(c.granularity);
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [c](benchmark::State& st) { searchAgainstLimitLoop(st, c); })
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
