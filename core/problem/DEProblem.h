@@ -60,8 +60,10 @@ class DEProblem {
         double offset = 0.0;
     };
     /// Working memory of the evaluations of one thread: the coefficients it
-    /// builds and the rows of per-sample values. Sized by fitScratch.
-    struct Scratch {
+    /// builds and the rows of per-sample values. Sized by fitScratch. On
+    /// cache lines of its own, so that threads writing their scratch do not
+    /// slow each other down.
+    struct alignas(64) Scratch {
         Coefficients a{}, b{};
         ParamVector work{};
         std::size_t workUsed = 0;

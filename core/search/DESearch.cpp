@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "problem/DEProblem.h"
 #include "text/NumberText.h"
@@ -60,11 +61,14 @@ void DESearch::ensureCapacity(int D) {
     // One more trial row and result than members: the rescoring costs the
     // best vector with the population.
     const std::size_t rows = static_cast<std::size_t>(rowsPerHalf_) + 1;
-    if (trials_.size() < rows * stride_) {
-        trials_.resize(rows * stride_, 0.0);
+    trialStride_ = (stride_ + 7) / 8 * 8;
+    if (trials_.size() < rows * trialStride_ + 8) {
+        trials_.resize(rows * trialStride_ + 8, 0.0);
     }
-    if (results_.size() < rows) {
-        results_.resize(rows);
+    const auto address = reinterpret_cast<std::uintptr_t>(trials_.data());
+    trialBase_ = trials_.data() + (64 - address % 64) % 64 / sizeof(double);
+    if (slots_.size() < rows) {
+        slots_.resize(rows);
     }
 }
 
@@ -82,27 +86,38 @@ void DESearch::preparePool(DEProblem& problem) {
     }
 }
 
-void DESearch::evaluateTrials(DEProblem& problem, int count) {
+void DESearch::TrialJob::operator()(int worker, int item) const {
+    const std::span<const double> x(search->trialRow(item), static_cast<std::size_t>(search->D_));
+    search->slots_[static_cast<std::size_t>(item)].e =
+        problem->costOf(x, search->workerScratch_[static_cast<std::size_t>(worker)]);
+}
+
+void DESearch::beginTrials(DEProblem& problem, int count) {
     // The scheme may have gained samples since the last batch.
     problem.prepareEvaluation();
     for (int w = 0; w < threads_; ++w) {
         problem.fitScratch(workerScratch_[static_cast<std::size_t>(w)]);
     }
-    const std::size_t D = static_cast<std::size_t>(D_);
-    auto job = [&](int worker, int item) {
-        const std::span<const double> x(trialRow(item), D);
-        results_[static_cast<std::size_t>(item)] =
-            problem.costOf(x, workerScratch_[static_cast<std::size_t>(worker)]);
-    };
-    // Handing a batch to the workers costs a few microseconds; a batch of
-    // less work than that runs on the design thread alone (same results).
+    job_ = {this, &problem};
+    batchCount_ = count;
+    // Handing a batch to the workers costs about a microsecond; a batch of
+    // less work than some tens of microseconds runs on the design thread
+    // alone (same results).
     constexpr double kPoolWork = 40000.0;
-    if (threads_ > 1 && count * problem.evaluationWork() >= kPoolWork) {
-        pool_->run(count, job);
-    } else {
-        for (int i = 0; i < count; ++i) {
-            job(0, i);
-        }
+    pooled_ = threads_ > 1 && count > 1 && count * problem.evaluationWork() >= kPoolWork;
+    if (pooled_) {
+        pool_->begin(count, job_);
+    }
+}
+
+void DESearch::finishTrials() {
+    if (pooled_) {
+        pool_->finish();
+        pooled_ = false;
+        return;
+    }
+    for (int i = 0; i < batchCount_; ++i) {
+        job_(0, i);
     }
 }
 
@@ -160,6 +175,7 @@ void DESearch::initialPopulation(DEProblem& problem) {
     parentBase_ = 0;
     offspringBase_ = rowsPerHalf_;
 
+    beginTrials(problem, NP_);
     for (int i = 0; i < NP_; ++i) {
         for (int j = 0; j < D_; ++j) {
             double x;
@@ -178,10 +194,11 @@ void DESearch::initialPopulation(DEProblem& problem) {
         }
         std::copy_n(trial_.begin(), D_, row(parentBase_ + i));
         std::copy_n(trial_.begin(), D_, trialRow(i));
+        trialReady(i);
     }
-    evaluateTrials(problem, NP_);
+    finishTrials();
     for (int i = 0; i < NP_; ++i) {
-        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(i)];
+        const DEProblem::Evaluation& e = slots_[static_cast<std::size_t>(i)].e;
         ++evaluation_;
         costs_[static_cast<std::size_t>(i)] = e.cost;
         if (i == 0 || improves(e.cost[2], minimum_)) {
@@ -214,7 +231,9 @@ void DESearch::pickPartners(int excluded) {
 
 void DESearch::generationStep(DEProblem& problem) {
     const auto D = static_cast<std::size_t>(D_);
-    // Trials in member order: every random draw is taken here.
+    // Trials in member order: every random draw is taken here. Each is
+    // costed as soon as it is built, while the next ones are built.
+    beginTrials(problem, NP_);
     for (int i = 0; i < NP_; ++i) {
         const double* parent = row(parentBase_ + i);
         std::copy_n(parent, D, trial_.begin());
@@ -229,11 +248,12 @@ void DESearch::generationStep(DEProblem& problem) {
         }
         problem.boundsCheck(random_, previousBest_, trial_, D_, checked_);
         std::copy_n(checked_.begin(), D, trialRow(i));
+        trialReady(i);
     }
-    evaluateTrials(problem, NP_);
+    finishTrials();
     // Selection in member order.
     for (int i = 0; i < NP_; ++i) {
-        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(i)];
+        const DEProblem::Evaluation& e = slots_[static_cast<std::size_t>(i)].e;
         const CostVector& c = e.cost;
         ++evaluation_;
         double* offspring = row(offspringBase_ + i);
@@ -270,9 +290,9 @@ void DESearch::phaseSwitch(DEProblem& problem) {
     std::copy_n(best_.begin(), D, trialRow(NP_));
     evaluateTrials(problem, NP_ + 1);
     for (int k = 0; k < NP_; ++k) {
-        costs_[static_cast<std::size_t>(k)] = results_[static_cast<std::size_t>(k)].cost;
+        costs_[static_cast<std::size_t>(k)] = slots_[static_cast<std::size_t>(k)].e.cost;
     }
-    minimum_ = results_[static_cast<std::size_t>(NP_)].cost[2];
+    minimum_ = slots_[static_cast<std::size_t>(NP_)].e.cost[2];
 
     // The grown members go after the parent half's rows; each half holds the
     // largest population of the run, so parents and offspring never overlap.
@@ -296,7 +316,7 @@ void DESearch::phaseSwitch(DEProblem& problem) {
     }
     evaluateTrials(problem, NP_ - grownFrom);
     for (int m = grownFrom; m < NP_; ++m) {
-        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(m - grownFrom)];
+        const DEProblem::Evaluation& e = slots_[static_cast<std::size_t>(m - grownFrom)].e;
         costs_[static_cast<std::size_t>(m)] = e.cost;
         if (improves(e.cost[2], minimum_)) {
             minimum_ = e.cost[2];
@@ -319,10 +339,10 @@ void DESearch::rescore(DEProblem& problem) {
         std::copy_n(row(parentBase_ + k), D, trialRow(k + 1));
     }
     evaluateTrials(problem, NP_ + 1);
-    minimum_ = results_[0].cost[2];
-    offsetAtBest_ = results_[0].offset;
+    minimum_ = slots_[0].e.cost[2];
+    offsetAtBest_ = slots_[0].e.offset;
     for (int k = 0; k < NP_; ++k) {
-        const DEProblem::Evaluation& e = results_[static_cast<std::size_t>(k) + 1];
+        const DEProblem::Evaluation& e = slots_[static_cast<std::size_t>(k) + 1].e;
         CostVector& c = costs_[static_cast<std::size_t>(k)];
         c = e.cost;
         if (improves(c[2], minimum_)) {

@@ -93,10 +93,29 @@ class DESearch {
     /// Five distinct random population indices, all different from excluded.
     void pickPartners(int excluded);
     double* row(int r) { return population_.data() + static_cast<std::size_t>(r) * stride_; }
-    double* trialRow(int r) { return trials_.data() + static_cast<std::size_t>(r) * stride_; }
-    /// Costs of trial rows [0, count) into results_[0, count); on the pool
-    /// when the batch is large enough to gain from it.
-    void evaluateTrials(DEProblem& problem, int count);
+    double* trialRow(int r) { return trialBase_ + static_cast<std::size_t>(r) * trialStride_; }
+    /// Costing of trial rows [0, count) into results_[0, count): begun before
+    /// the rows are built, each row handed over as it is ready
+    /// (trialReady), all done after finishTrials. On the pool when the batch
+    /// is large enough to gain from it; else in finishTrials on this thread.
+    void beginTrials(DEProblem& problem, int count);
+    void trialReady(int row) {
+        if (pooled_) {
+            pool_->publish(row + 1);
+        }
+    }
+    void finishTrials();
+    /// Costs all count rows, built beforehand.
+    void evaluateTrials(DEProblem& problem, int count) {
+        beginTrials(problem, count);
+        finishTrials();
+    }
+    /// The cost of one trial row with the scratch of one worker.
+    struct TrialJob {
+        DESearch* search = nullptr;
+        const DEProblem* problem = nullptr;
+        void operator()(int worker, int item) const;
+    };
     /// The pool (and the workers' scratch) for the current thread count.
     void preparePool(DEProblem& problem);
 
@@ -123,10 +142,21 @@ class DESearch {
     std::vector<double> population_;
     std::vector<CostVector> costs_;
     /// Trial vectors of one step (rowsPerHalf_ rows) and their evaluations.
+    /// Trial rows start on cache lines of their own (trialBase_ is the first
+    /// 64-byte boundary in trials_), and each result has its line: the
+    /// design thread writes the next row while a worker reads the last one.
     std::vector<double> trials_;
-    std::vector<DEProblem::Evaluation> results_;
+    double* trialBase_ = nullptr;
+    std::size_t trialStride_ = 8;
+    struct alignas(64) Result {
+        DEProblem::Evaluation e;
+    };
+    std::vector<Result> slots_;
     int threads_ = 1;
     std::unique_ptr<EvaluationPool> pool_;
+    TrialJob job_;
+    int batchCount_ = 0;
+    bool pooled_ = false;
     std::vector<DEProblem::Scratch> workerScratch_;
     int rowsPerHalf_ = 0;
     std::size_t stride_ = 1;
