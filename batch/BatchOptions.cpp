@@ -21,6 +21,9 @@ std::string usageText() {
            "  --threads N              Z-plane design: threads that compute costs (default:\n"
            "                           one per core; 1: the design thread alone); the result\n"
            "                           is the same for every N\n"
+           "  --portfolio K            Z-plane design: K independent searches (1 to 64, default\n"
+           "                           1) from seeds derived from the run's seed, advanced side\n"
+           "                           by side; the lowest-numbered one that succeeds wins\n"
            "  --quiet                  no progress lines\n"
            "  --strict                 a successful design that the check between the samples\n"
            "                           finds over any limit of the scheme (also one its method\n"
@@ -67,7 +70,7 @@ namespace {
 // The options by their values: each option that takes a value is read as
 // text, then checked here, so that the messages are the runner's own.
 struct RawOptions {
-    std::string results, seed, maxGenerations, timeLimit, threads, saveConfig, plots;
+    std::string results, seed, maxGenerations, timeLimit, threads, portfolio, saveConfig, plots;
     std::vector<std::string> exports;
     std::vector<std::string> configs;
 };
@@ -128,6 +131,14 @@ bool checkValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o, st
         }
         o.threads = static_cast<int>(*n);
     }
+    if (given("--portfolio")) {
+        auto n = text::parseInt(raw.portfolio);
+        if (!n || *n < 1 || *n > 64) {
+            error = "--portfolio needs a whole number from 1 to 64, not \"" + raw.portfolio + "\"";
+            return false;
+        }
+        o.portfolio = static_cast<int>(*n);
+    }
     if (given("--time-limit")) {
         auto t = text::parseDouble(raw.timeLimit);
         if (!t || !(*t > 0) || std::isinf(*t)) {
@@ -175,6 +186,7 @@ std::optional<BatchOptions> parseArguments(const std::vector<std::string>& args,
     app.add_option("--max-generations", raw.maxGenerations)->multi_option_policy(last);
     app.add_option("--time-limit", raw.timeLimit)->multi_option_policy(last);
     app.add_option("--threads", raw.threads)->multi_option_policy(last);
+    app.add_option("--portfolio", raw.portfolio)->multi_option_policy(last);
     app.add_flag("--quiet", o.quiet);
     app.add_flag("--strict", o.strict);
     app.add_flag("--sampled-only", o.sampledOnly);

@@ -24,6 +24,7 @@ struct BatchOptions {
     std::int64_t seed = 0;              // 0: seeded from the clock
     long maxGenerations = 50000;
     int threads = 0;                 // threads that compute costs; 0: one per core
+    int portfolio = 1;               // independent searches of a Z-plane run
     std::optional<double> timeLimit; // seconds
     bool quiet = false;
     bool strict = false;      // exit 1 when the check between the samples finds an excess

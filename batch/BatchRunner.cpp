@@ -287,6 +287,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     if (options.threads > 0) {
         session.optimizer().setThreads(options.threads);
     }
+    session.optimizer().setPortfolio(options.portfolio);
     const bool zplane = session.getDesignMethod() == DesignMethod::ZPlane;
     BatchObserver observer(session, options, zplane);
     session.addObserver(&observer);
@@ -333,6 +334,14 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     std::snprintf(buf, sizeof buf, "%.3f s, %.0f evaluations/s", seconds,
                   seconds > 0 ? snap.evaluation / seconds : 0.0);
     summary << buf;
+    if (snap.searches > 1) {
+        summary << "; search " << snap.search << " of " << snap.searches
+                << (status == status::kSuccess ? " succeeded" : " came closest");
+    }
+    if (status != status::kSuccess && snap.evaluation > 0) {
+        // How close a run without success came.
+        summary << "; best cost " << text::formatDouble(snap.minimum);
+    }
     const std::string between = session.betweenSamplesLine();
     if (!between.empty()) {
         summary << "; " << between;

@@ -1,6 +1,7 @@
 #include "design/ZPlaneDesign.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "design/DesignStatus.h"
 #include "problem/DEProblem.h"
@@ -38,48 +39,73 @@ std::string refiningText(const DEProblem::Refinement& r) {
 
 } // namespace
 
+void ZPlaneDesign::reset() {
+    for (Lane& lane : lanes_) {
+        lane.unrefinable.reset();
+    }
+    shown_ = 0;
+}
+
 DesignOutcome ZPlaneDesign::step(const DesignContext& context) {
     DesignOutcome outcome;
-    DEProblem& problem = problem_;
-    DESearch& search = search_;
-    const double minimum = search.optimize(problem);
+    for (Lane& lane : lanes_) {
+        lane.minimum = lane.search->optimize(*lane.problem);
+    }
+    shown_ = 0;
+    for (std::size_t k = 1; k < lanes_.size(); ++k) {
+        if (lanes_[k].minimum < lanes_[static_cast<std::size_t>(shown_)].minimum) {
+            shown_ = static_cast<int>(k);
+        }
+    }
     // The views see the slice's figures before the cost is judged; a view may
     // end the run there (dovra-batch's generation limit).
     context.status.progress();
-    problem.bestCost = minimum;
+    for (std::size_t k = 0; k < lanes_.size(); ++k) {
+        if (judge(lanes_[k], context, outcome)) {
+            shown_ = static_cast<int>(k);
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+bool ZPlaneDesign::judge(Lane& lane, const DesignContext& context, DesignOutcome& outcome) {
+    DEProblem& problem = *lane.problem;
+    DESearch& search = *lane.search;
+    problem.bestCost = lane.minimum;
     const int phase = problem.getPhase();
     if (!problem.completed()) {
-        return outcome;
+        return false;
     }
     if (!problem.refinesSamples()) {
         outcome.finished = true;
         outcome.status = status::kSuccess;
-        return outcome;
+        return true;
     }
     // The sampled scheme is met; the scheme itself must be met too.
-    if (unrefinable_ && *unrefinable_ == search.best()) {
+    if (lane.unrefinable && *lane.unrefinable == search.best()) {
         problem.setPhase(phase);
-        return outcome;
+        return false;
     }
     const DEProblem::Refinement r =
         problem.refineSamples(search.best(), search.offset(), kTolerance);
     if (r.met) {
         outcome.finished = true;
         outcome.status = status::kSuccess;
-        return outcome;
+        return true;
     }
     // Not yet: the search goes on in the phase it was in, scored on the
     // samples it gained.
     problem.setPhase(phase);
     if (r.added > 0) {
-        unrefinable_.reset();
+        lane.unrefinable.reset();
         search.rescore(problem);
         context.status.progress();
     } else {
-        unrefinable_ = search.best();
+        lane.unrefinable = search.best();
     }
     outcome.status = refiningText(r);
-    return outcome;
+    return false;
 }
 
 } // namespace dovra

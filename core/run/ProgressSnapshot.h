@@ -36,6 +36,10 @@ struct ProgressSnapshot {
     /// realization beyond the capacities).
     int aDegree = 0;
     int bDegree = 0;
+    /// The search shown (1-based) of the run's portfolio of searches: the
+    /// winner once one has succeeded, before that the one of least cost.
+    int search = 1;
+    int searches = 1;
     /// The last design step refused its input (the task cannot be run as given).
     bool refused = false;
     /// What the run fixed for the responses (quantization, structure, method,

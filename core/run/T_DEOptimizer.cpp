@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "design/DesignFactory.h"
+#include "design/ZPlaneDesign.h"
 #include "problem/IIR.h"
 #include "run/RunStatus.h"
 #include "text/NumberText.h"
@@ -51,6 +52,46 @@ int T_DEOptimizer::threads() const {
     return search_.threads();
 }
 
+void T_DEOptimizer::setPortfolio(int searches) {
+    park();
+    portfolio_ = std::clamp(searches, 1, 64);
+}
+
+std::int64_t T_DEOptimizer::portfolioSeed(std::int64_t seed, int k) {
+    if (k == 0) {
+        return seed;
+    }
+    // splitmix64 of the seed and the search's number: well spread, never 0
+    // (which would mean "from the clock").
+    std::uint64_t z = static_cast<std::uint64_t>(seed) + 0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(k);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    const auto derived = static_cast<std::int64_t>(z >> 1);
+    return derived == 0 ? 1 : derived;
+}
+
+void T_DEOptimizer::makePortfolio() {
+    extraSearches_.clear();
+    extraProblems_.clear();
+    auto* zplane = dynamic_cast<ZPlaneDesign*>(design_.get());
+    if (zplane == nullptr || portfolio_ <= 1) {
+        return;
+    }
+    const std::int64_t seed = search_.random().seed();
+    extraConsoleText_.str({});
+    for (int k = 1; k < portfolio_; ++k) {
+        auto problem = std::make_unique<IIR>();
+        prepareProblem(*problem, input_, extraConsole_);
+        auto search = std::make_unique<DESearch>(extraConsole_, &stopRequested_);
+        search->random().setMySeed(portfolioSeed(seed, k));
+        search->sharePool(search_);
+        zplane->addSearch(*problem, *search);
+        extraProblems_.push_back(std::move(problem));
+        extraSearches_.push_back(std::move(search));
+    }
+}
+
 T_DEOptimizer::~T_DEOptimizer() {
     stop();
 }
@@ -65,21 +106,41 @@ void T_DEOptimizer::takeParameters() {
         pendingSet_ = false;
         currentProblem_ = pending_.problemIndex;
         search_.setSizes(pending_.NP, pending_.NP2, pending_.range, pending_.refreshRate);
+        for (auto& s : extraSearches_) {
+            s->setSizes(pending_.NP, pending_.NP2, pending_.range, pending_.refreshRate);
+        }
     }
     if (pendingRefresh_ > 0) {
         search_.setRefreshRate(pendingRefresh_);
+        for (auto& s : extraSearches_) {
+            s->setRefreshRate(pendingRefresh_);
+        }
         pendingRefresh_ = 0;
     }
 }
 
 void T_DEOptimizer::publishFigures(const DEProblem* problem) {
+    // A portfolio shows the search its design names (the winner, or the one
+    // of least cost so far).
+    const DESearch* shown = &search_;
+    int number = 1;
+    int searches = 1;
+    if (const auto* zplane = dynamic_cast<const ZPlaneDesign*>(design_.get());
+        zplane != nullptr && zplane->searches() > 1 && problem != nullptr) {
+        shown = &zplane->shownSearch();
+        problem = &zplane->shownProblem();
+        number = zplane->shown() + 1;
+        searches = zplane->searches();
+    }
     std::lock_guard lock(figuresMutex_);
-    published_.generation = search_.generation();
-    published_.evaluation = search_.evaluation();
-    published_.minimum = search_.minimum();
-    published_.best = search_.best();
-    published_.offset = search_.offset();
-    published_.populationSize = search_.populationSize();
+    published_.search = number;
+    published_.searches = searches;
+    published_.generation = shown->generation();
+    published_.evaluation = shown->evaluation();
+    published_.minimum = shown->minimum();
+    published_.best = shown->best();
+    published_.offset = shown->offset();
+    published_.populationSize = shown->populationSize();
     if (problem != nullptr) {
         published_.phase = problem->getPhase();
         published_.layout = problem->layout();
@@ -221,6 +282,7 @@ bool T_DEOptimizer::optStart(const RunInput& in) {
     if (design_) {
         design_->reset();
     }
+    makePortfolio();
     schemeRead_ = false;
     designFinished_ = false;
     runFilter_ = p->runFilter();
@@ -234,6 +296,10 @@ bool T_DEOptimizer::optStart(const RunInput& in) {
     setParameters(r.problemIndex, r.NP, r.NP2, r.range, r.refreshRate);
     takeParameters();
     search_.ensureCapacity(std::clamp(p->getLength(), 0, vector_capacity));
+    for (auto& s : extraSearches_) {
+        s->restart();
+        s->ensureCapacity(std::clamp(p->getLength(), 0, vector_capacity));
+    }
     publishFigures(p);
     makeReady();
     return true;

@@ -28,6 +28,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <span>
 #include <string>
 #include <thread>
@@ -134,6 +135,14 @@ class T_DEOptimizer {
     int threads() const;
     /// The number of cores (at least 1).
     static int defaultThreads();
+    /// Independent searches of a Z-plane run (at least 1): the run's own and
+    /// K - 1 more from seeds derived from the run's seed, advanced slice by
+    /// slice; the lowest-numbered that succeeds in a step wins. Taken at the
+    /// next Start.
+    void setPortfolio(int searches);
+    int portfolio() const { return portfolio_; }
+    /// The seed of search k (0-based) of a portfolio from the run's seed.
+    static std::int64_t portfolioSeed(std::int64_t seed, int k);
     /// Pause between two passes of the design thread (none by default).
     void setPassSleep(std::chrono::milliseconds sleep);
     std::chrono::milliseconds passSleep() const;
@@ -182,6 +191,16 @@ class T_DEOptimizer {
     std::atomic<bool> stopRequested_{false};
     // --- the search, owned by the design thread -----------------------------------------
     DESearch search_;
+
+    /// The searches of a portfolio beyond the first, each with its own
+    /// problem; made at Start, used on the design thread only.
+    int portfolio_ = 1;
+    std::vector<std::unique_ptr<DEProblem>> extraProblems_;
+    std::vector<std::unique_ptr<DESearch>> extraSearches_;
+    std::ostringstream extraConsoleText_;
+    Console extraConsole_{extraConsoleText_, extraConsoleText_};
+    /// Makes the portfolio's further searches for the design just made.
+    void makePortfolio();
 
     /// What the run started with; a design step updates its degrees.
     RunInput input_;

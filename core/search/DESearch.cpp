@@ -72,10 +72,19 @@ void DESearch::ensureCapacity(int D) {
     }
 }
 
+void DESearch::sharePool(DESearch& owner) {
+    if (!owner.pool_ || owner.pool_->threads() != owner.threads_) {
+        owner.pool_.reset();
+        owner.pool_ = std::make_shared<EvaluationPool>(owner.threads_);
+    }
+    threads_ = owner.threads_;
+    pool_ = owner.pool_;
+}
+
 void DESearch::preparePool(DEProblem& problem) {
     if (!pool_ || pool_->threads() != threads_) {
         pool_.reset();
-        pool_ = std::make_unique<EvaluationPool>(threads_);
+        pool_ = std::make_shared<EvaluationPool>(threads_);
     }
     if (workerScratch_.size() < static_cast<std::size_t>(threads_)) {
         workerScratch_.resize(static_cast<std::size_t>(threads_));

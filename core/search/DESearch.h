@@ -58,6 +58,10 @@ class DESearch {
     /// The pool is made at the next restart of a population and kept.
     void setThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
     int threads() const { return threads_; }
+    /// Computes costs on the pool of owner (made now if it has none), with
+    /// owner's thread count: the searches of a portfolio run one after the
+    /// other and share one set of workers.
+    void sharePool(DESearch& owner);
     /// Counters to 0 and the best cost to the largest value: the next slice
     /// builds a new population.
     void restart();
@@ -153,7 +157,7 @@ class DESearch {
     };
     std::vector<Result> slots_;
     int threads_ = 1;
-    std::unique_ptr<EvaluationPool> pool_;
+    std::shared_ptr<EvaluationPool> pool_;
     TrialJob job_;
     int batchCount_ = 0;
     bool pooled_ = false;
