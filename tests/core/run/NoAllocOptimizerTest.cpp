@@ -112,6 +112,31 @@ INSTANTIATE_TEST_SUITE_P(OptimizerAllocation, RealProblemAllocation,
                              return dovra::testing::exampleTestName(info.param);
                          });
 
+// On two threads the workers compute the costs (the fine grid gives them
+// enough work) and still nothing is allocated, for one search and for a
+// portfolio of three.
+TEST(OptimizerAllocation, NoneOnTwoThreads) {
+    for (const int searches : {1, 3}) {
+        std::ostringstream out, err;
+        DesignSession session(out, err);
+        ASSERT_TRUE(openDatabase(session,
+                                 std::string(DOVRA_SOURCE_DIR) + "/examples/lowpass-group-delay.cfg"));
+        session.setSamplingGranularity("fine");
+        session.setSeed(7);
+        session.optimizer().setThreads(2);
+        session.optimizer().setPortfolio(searches);
+        ASSERT_TRUE(session.start_Design()) << session.getStatus();
+        session.start_FilterDesign();
+
+        const std::size_t before = dovra::test::allocationCount();
+        for (int k = 0; k < 10; ++k) {
+            session.start_FilterDesign();
+        }
+        EXPECT_EQ(dovra::test::allocationCount() - before, 0u) << searches << " searches";
+        EXPECT_GT(session.getGeneration(), 0);
+    }
+}
+
 // The counter sees allocations at all.
 TEST(OptimizerAllocation, CounterCounts) {
     const std::size_t before = dovra::test::allocationCount();
