@@ -58,6 +58,7 @@ bench: deps
 	@cmake --build $(BENCHDIR) -j $(JOBS)
 	$(BENCHDIR)/bench/dovra_bench_evaluate --benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_min_time=0.2
 	$(BENCHDIR)/bench/dovra_bench_endtoend
+	$(BENCHDIR)/bench/dovra_bench_search
 	$(BENCHDIR)/bench/dovra_bench_meteor --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 FUZZ_SECONDS ?= 60

@@ -21,7 +21,7 @@ std::string usageText() {
            "  --threads N              Z-plane design: threads that compute costs (default:\n"
            "                           one per core; 1: the design thread alone); the result\n"
            "                           is the same for every N\n"
-           "  --portfolio K            Z-plane design: K independent searches (1 to 64, default\n"
+           "  --portfolio N            Z-plane design: N independent searches (1 to 64, default\n"
            "                           1) from seeds derived from the run's seed, advanced side\n"
            "                           by side; the lowest-numbered one that succeeds wins\n"
            "  --quiet                  no progress lines\n"

@@ -287,7 +287,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     if (options.threads > 0) {
         session.optimizer().setThreads(options.threads);
     }
-    session.optimizer().setPortfolio(options.portfolio);
+    session.setPortfolio(options.portfolio);
     const bool zplane = session.getDesignMethod() == DesignMethod::ZPlane;
     BatchObserver observer(session, options, zplane);
     session.addObserver(&observer);
@@ -338,7 +338,7 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
         summary << "; search " << snap.search << " of " << snap.searches
                 << (status == status::kSuccess ? " succeeded" : " came closest");
     }
-    if (status != status::kSuccess && snap.evaluation > 0) {
+    if (!limitStatus.empty() && snap.evaluation > 0) {
         // How close a run without success came.
         summary << "; best cost " << text::formatDouble(snap.minimum);
     }

@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BatchRunner.h"
 #include "BenchSupport.h"
 #include "LimitLoop.h"
 #include "problem/CostKernels.h"
@@ -159,9 +160,45 @@ void searchAgainstLimitLoop(benchmark::State& state, const Case& c) {
                 two / one, kernels::targetName());
 }
 
+/// Time to success of one search and of a portfolio of four on the task that
+/// stalls (bench/tasks), for the seeds 1 to 5, each run capped at 20000
+/// generations.
+void portfolioOnStallingTask(benchmark::State& state) {
+    const std::string task = std::string(DOVRA_SOURCE_DIR) + "/bench/tasks/flat-delay-fir12.cfg";
+    const auto results = std::filesystem::temp_directory_path() /
+                         ("dovra-bench-portfolio-" + std::to_string(::getpid()) + ".out");
+    for (auto _ : state) {
+        for (const int searches : {1, 4}) {
+            std::vector<double> seconds;
+            int successes = 0;
+            for (int seed = 1; seed <= 5; ++seed) {
+                dovra::batch::BatchOptions o;
+                o.config = task;
+                o.results = results.string();
+                o.seed = seed;
+                o.quiet = true;
+                o.maxGenerations = 20000;
+                o.portfolio = searches;
+                std::ostringstream out, err;
+                const auto t0 = Clock::now();
+                successes += dovra::batch::runBatch(o, out, err) == dovra::batch::kSuccess;
+                seconds.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
+            }
+            state.counters["successes_of_5_with_" + std::to_string(searches)] = successes;
+            std::printf("stalling task, %d search%s: %d of 5 seeds met, median %.2f s "
+                        "(capped at 20000 generations)\n",
+                        searches, searches == 1 ? "" : "es", successes, median(seconds));
+        }
+    }
+    std::filesystem::remove(results);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    benchmark::RegisterBenchmark("portfolio/stalling_task", portfolioOnStallingTask)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
     for (Case c : {Case{6, "coarse"}, Case{6, "fine"}, Case{16, "fine"}}) {
         const std::string name =
             "search/" + std::to_string(c.degree) + "_" + std::string(c.granularity);

@@ -58,6 +58,8 @@ struct SearchSettings {
     /// The search succeeds only when the scheme is met between its samples
     /// too, adding samples where it is not (off: the sampled rule alone).
     bool refine = true;
+    /// Independent searches of a Z-plane run (a portfolio), at least 1.
+    int portfolio = 1;
 };
 
 /// The run figures the search takes: the problem slot, the population sizes

@@ -52,11 +52,6 @@ int T_DEOptimizer::threads() const {
     return search_.threads();
 }
 
-void T_DEOptimizer::setPortfolio(int searches) {
-    park();
-    portfolio_ = std::clamp(searches, 1, 64);
-}
-
 std::int64_t T_DEOptimizer::portfolioSeed(std::int64_t seed, int k) {
     if (k == 0) {
         return seed;
@@ -75,12 +70,13 @@ void T_DEOptimizer::makePortfolio() {
     extraSearches_.clear();
     extraProblems_.clear();
     auto* zplane = dynamic_cast<ZPlaneDesign*>(design_.get());
-    if (zplane == nullptr || portfolio_ <= 1) {
+    const int searches = std::clamp(input_.settings.portfolio, 1, 64);
+    if (zplane == nullptr || searches <= 1) {
         return;
     }
     const std::int64_t seed = search_.random().seed();
     extraConsoleText_.str({});
-    for (int k = 1; k < portfolio_; ++k) {
+    for (int k = 1; k < searches; ++k) {
         auto problem = std::make_unique<IIR>();
         prepareProblem(*problem, input_, extraConsole_);
         auto search = std::make_unique<DESearch>(extraConsole_, &stopRequested_);

@@ -135,12 +135,6 @@ class T_DEOptimizer {
     int threads() const;
     /// The number of cores (at least 1).
     static int defaultThreads();
-    /// Independent searches of a Z-plane run (at least 1): the run's own and
-    /// K - 1 more from seeds derived from the run's seed, advanced slice by
-    /// slice; the lowest-numbered that succeeds in a step wins. Taken at the
-    /// next Start.
-    void setPortfolio(int searches);
-    int portfolio() const { return portfolio_; }
     /// The seed of search k (0-based) of a portfolio from the run's seed.
     static std::int64_t portfolioSeed(std::int64_t seed, int k);
     /// Pause between two passes of the design thread (none by default).
@@ -192,9 +186,10 @@ class T_DEOptimizer {
     // --- the search, owned by the design thread -----------------------------------------
     DESearch search_;
 
-    /// The searches of a portfolio beyond the first, each with its own
-    /// problem; made at Start, used on the design thread only.
-    int portfolio_ = 1;
+    /// The searches of a portfolio beyond the first (the run input's
+    /// portfolio: the run's own search and K - 1 more from seeds derived from
+    /// the run's seed), each with its own problem; made at Start, used on the
+    /// design thread only.
     std::vector<std::unique_ptr<DEProblem>> extraProblems_;
     std::vector<std::unique_ptr<DESearch>> extraSearches_;
     std::ostringstream extraConsoleText_;

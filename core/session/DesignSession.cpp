@@ -383,6 +383,7 @@ SearchSettings DesignSession::searchSettings() {
     s.quant = getQuant();
     s.structure = getStructId();
     s.refine = getMeetBetweenSamples();
+    s.portfolio = task_.optimization().getPortfolio();
     return s;
 }
 

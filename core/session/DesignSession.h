@@ -131,6 +131,8 @@ class DesignSession : public RunHost {
     std::string getSamplingMode() const;
     bool getMeetBetweenSamples() const { return task_.optimization().getMeetBetweenSamples(); }
     void setMeetBetweenSamples(bool on) { task_.optimization().setMeetBetweenSamples(on); }
+    int getPortfolio() { return task_.optimization().getPortfolio(); }
+    void setPortfolio(int searches) { task_.optimization().setPortfolio(searches); }
     double getRange() const;
     bool getFreezingStateOfGdConstraints() const;
     void setFreezingStateOfGdConstraints(bool on);

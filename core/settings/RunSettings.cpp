@@ -18,7 +18,9 @@ void OptimizationSettings::assign(const OptimizationSettings& o) {
     np2_ = o.np2_;
     granularity_ = o.granularity_;
     betweenSamples_ = o.betweenSamples_;
-    for (int f = NPField; f <= BetweenSamplesField; ++f) {
+    portfolioText_ = o.portfolioText_;
+    portfolio_ = o.portfolio_;
+    for (int f = NPField; f <= PortfolioField; ++f) {
         changes.add(f);
     }
 }
@@ -29,6 +31,8 @@ void OptimizationSettings::setText(Field field, const std::string& t) {
         npText_ = t;
     } else if (field == NP2Field) {
         np2Text_ = t;
+    } else if (field == PortfolioField) {
+        portfolioText_ = t;
     }
 }
 
@@ -39,6 +43,9 @@ std::string OptimizationSettings::text(Field field) const {
     }
     if (field == NP2Field) {
         return np2Text_;
+    }
+    if (field == PortfolioField) {
+        return portfolioText_;
     }
     return granularity_;
 }
@@ -66,6 +73,35 @@ int OptimizationSettings::validate(Field field) {
     t = std::to_string(kMinPopulation);
     changes.add(field);
     return store;
+}
+
+int OptimizationSettings::getPortfolio() {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    auto n = text::parseInt(portfolioText_);
+    if (n && *n >= 1 && *n <= kMaxSearches) {
+        portfolio_ = static_cast<int>(*n);
+        return portfolio_;
+    }
+    const std::string name = "number of searches";
+    if (!n) {
+        replaced(notWholeNumber(name, portfolioText_, "1"));
+    } else {
+        replacedQuietly("Warning! " + name + " " + portfolioText_ + " out of range (1 to " +
+                        std::to_string(kMaxSearches) + "), using 1");
+    }
+    portfolio_ = 1;
+    portfolioText_ = "1";
+    changes.add(PortfolioField);
+    return portfolio_;
+}
+
+void OptimizationSettings::setPortfolio(int n) {
+    Changes changes(*this);
+    std::lock_guard lock(mutex_);
+    portfolio_ = n;
+    portfolioText_ = std::to_string(n);
+    changes.add(PortfolioField);
 }
 
 int OptimizationSettings::getNP() {

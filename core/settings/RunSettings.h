@@ -11,9 +11,10 @@ namespace dovra {
 
 class OptimizationSettings : public FieldModel {
   public:
-    enum Field { NPField, NP2Field, GranularityField, BetweenSamplesField };
+    enum Field { NPField, NP2Field, GranularityField, BetweenSamplesField, PortfolioField };
     static constexpr int kMinPopulation = 10;
     static constexpr int kMaxPopulation = 1000;
+    static constexpr int kMaxSearches = 64;
 
     explicit OptimizationSettings(Console& console);
     /// Takes every value and field text of other; the listener is told of
@@ -37,6 +38,11 @@ class OptimizationSettings : public FieldModel {
     /// stored in the configuration file).
     bool getMeetBetweenSamples() const;
     void setMeetBetweenSamples(bool on);
+    /// Independent searches of a Z-plane run, 1 to kMaxSearches (1 by
+    /// default; not stored in the configuration file). Another text becomes 1
+    /// with a message that names the field and its range.
+    int getPortfolio();
+    void setPortfolio(int n);
     double getRange() const { return 2.0; }
     std::string getSamplingMode() const { return "nonlinear"; }
     void setDebug(bool on) { debug_ = on; }
@@ -50,6 +56,8 @@ class OptimizationSettings : public FieldModel {
     int np2_ = 60;
     std::string granularity_ = "coarse";
     bool betweenSamples_ = true;
+    std::string portfolioText_ = "1";
+    int portfolio_ = 1;
     bool debug_ = false;
 };
 

@@ -63,6 +63,11 @@ std::string MonitorPanel::statusText(const ProgressSnapshot& s, const std::strin
     } else if (s.status == status::kInitializing && s.evaluation > 0) {
         text = "Running";
     }
+    if (s.searches > 1) {
+        // A portfolio names the search its figures are from.
+        text += "; search " + std::to_string(s.search) + " of " + std::to_string(s.searches) +
+                (s.status == status::kSuccess ? " succeeded" : "");
+    }
     if (!s.note.empty()) {
         text += "; " + s.note;
     }

@@ -27,20 +27,30 @@ OptimizationControlPanel::OptimizationControlPanel(DovraScreen& screen, MagConst
     auto makeField = [this](Field f) {
         auto* edit = new QLineEdit(qs(model_.text(f)));
         setColumns(edit, 10);
-        edit->setToolTip(QStringLiteral("%1: a whole number of members from %2 to %3")
-                             .arg(f == OptimizationSettings::NPField
-                                      ? QStringLiteral("Population size")
-                                      : QStringLiteral("Population size in the refinement phase"))
-                             .arg(OptimizationSettings::kMinPopulation)
-                             .arg(OptimizationSettings::kMaxPopulation));
+        if (f == OptimizationSettings::PortfolioField) {
+            edit->setToolTip(QStringLiteral("Independent searches of the Z-plane design, from 1 "
+                                            "to %1: they advance side by side from seeds derived "
+                                            "from the run's seed, and the first to succeed wins")
+                                 .arg(OptimizationSettings::kMaxSearches));
+        } else {
+            edit->setToolTip(
+                QStringLiteral("%1: a whole number of members from %2 to %3")
+                    .arg(f == OptimizationSettings::NPField
+                             ? QStringLiteral("Population size")
+                             : QStringLiteral("Population size in the refinement phase"))
+                    .arg(OptimizationSettings::kMinPopulation)
+                    .arg(OptimizationSettings::kMaxPopulation));
+        }
         connect(edit, &QLineEdit::textEdited, this,
                 [this, f](const QString& t) { model_.setText(f, t.toStdString()); });
         connect(edit, &QLineEdit::editingFinished, this, [this, f, edit] {
             model_.setText(f, edit->text().toStdString());
             if (f == OptimizationSettings::NPField) {
                 model_.getNP();
-            } else {
+            } else if (f == OptimizationSettings::NP2Field) {
                 model_.getNP2();
+            } else {
+                model_.getPortfolio();
             }
         });
         return edit;
@@ -56,6 +66,9 @@ OptimizationControlPanel::OptimizationControlPanel(DovraScreen& screen, MagConst
     place(label("dto. (refinement phase):"), 0, 4, 1);
     np2_ = makeField(OptimizationSettings::NP2Field);
     place(np2_, 1, 4, 2);
+    place(label("Independent searches:"), 0, 5, 1);
+    portfolio_ = makeField(OptimizationSettings::PortfolioField);
+    place(portfolio_, 1, 5, 2);
 
     place(label("Sampling Granularity"), 0, 8, 1);
     group_ = new QButtonGroup(this);
@@ -90,7 +103,8 @@ OptimizationControlPanel::~OptimizationControlPanel() {
     model_.setListener({});
     // The widgets are deleted after this page's own part is gone: nothing
     // they signal on the way (a field losing the focus) may reach it.
-    for (QWidget* w : {static_cast<QWidget*>(np_), static_cast<QWidget*>(np2_)}) {
+    for (QWidget* w : {static_cast<QWidget*>(np_), static_cast<QWidget*>(np2_),
+                       static_cast<QWidget*>(portfolio_)}) {
         w->disconnect(this);
     }
     for (QRadioButton* b : buttons_) {
@@ -119,6 +133,9 @@ void OptimizationControlPanel::showField(int f) {
     }
     case OptimizationSettings::BetweenSamplesField:
         betweenSamples_->setChecked(model_.getMeetBetweenSamples());
+        break;
+    case OptimizationSettings::PortfolioField:
+        showText(portfolio_, model_.text(OptimizationSettings::PortfolioField));
         break;
     default:
         break;

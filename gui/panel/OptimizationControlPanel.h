@@ -29,6 +29,7 @@ class OptimizationControlPanel : public MyPanel {
 
     QLineEdit* npField() const { return np_; }
     QLineEdit* np2Field() const { return np2_; }
+    QLineEdit* portfolioField() const { return portfolio_; }
     /// The granularity buttons in the order "coarse", "medium", "fine".
     QRadioButton* granularityButton(int i) const {
         return buttons_.at(static_cast<std::size_t>(i));
@@ -43,6 +44,7 @@ class OptimizationControlPanel : public MyPanel {
     OptimizationSettings& model_;
     QLineEdit* np_ = nullptr;
     QLineEdit* np2_ = nullptr;
+    QLineEdit* portfolio_ = nullptr;
     std::array<QRadioButton*, 3> buttons_{};
     QButtonGroup* group_ = nullptr;
     QCheckBox* betweenSamples_ = nullptr;

@@ -124,7 +124,7 @@ TEST(OptimizerAllocation, NoneOnTwoThreads) {
         session.setSamplingGranularity("fine");
         session.setSeed(7);
         session.optimizer().setThreads(2);
-        session.optimizer().setPortfolio(searches);
+        session.setPortfolio(searches);
         ASSERT_TRUE(session.start_Design()) << session.getStatus();
         session.start_FilterDesign();
 
