@@ -331,11 +331,14 @@ int runBatch(const BatchOptions& options, std::ostream& out, std::ostream& err,
     summary << (limitStatus.empty() ? status : limitStatus) << ": " << snap.generation
             << " generations, " << snap.evaluation << " evaluations, ";
     char buf[64];
+    // A portfolio's rate counts the evaluations of all its searches.
+    const double evaluations =
+        snap.searches > 1 ? static_cast<double>(snap.allEvaluations) : snap.evaluation;
     std::snprintf(buf, sizeof buf, "%.3f s, %.0f evaluations/s", seconds,
-                  seconds > 0 ? snap.evaluation / seconds : 0.0);
+                  seconds > 0 ? evaluations / seconds : 0.0);
     summary << buf;
     if (snap.searches > 1) {
-        summary << "; search " << snap.search << " of " << snap.searches
+        summary << " in " << snap.searches << " searches; search " << snap.search
                 << (status == status::kSuccess ? " succeeded" : " came closest");
     }
     if (!limitStatus.empty() && snap.evaluation > 0) {

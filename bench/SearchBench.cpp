@@ -164,7 +164,7 @@ void searchAgainstLimitLoop(benchmark::State& state, const Case& c) {
 /// stalls (bench/tasks), for the seeds 1 to 5, each run capped at 20000
 /// generations.
 void portfolioOnStallingTask(benchmark::State& state) {
-    const std::string task = std::string(DOVRA_SOURCE_DIR) + "/bench/tasks/flat-delay-fir12.cfg";
+    const std::string task = std::string(DOVRA_SOURCE_DIR) + "/bench/tasks/flat-delay-fir20.cfg";
     const auto results = std::filesystem::temp_directory_path() /
                          ("dovra-bench-portfolio-" + std::to_string(::getpid()) + ".out");
     for (auto _ : state) {

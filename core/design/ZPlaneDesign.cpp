@@ -39,6 +39,14 @@ std::string refiningText(const DEProblem::Refinement& r) {
 
 } // namespace
 
+long long ZPlaneDesign::evaluations() const {
+    long long n = 0;
+    for (const Lane& lane : lanes_) {
+        n += lane.search->evaluation();
+    }
+    return n;
+}
+
 void ZPlaneDesign::reset() {
     for (Lane& lane : lanes_) {
         lane.unrefinable.reset();

@@ -36,6 +36,8 @@ class ZPlaneDesign : public FilterDesign {
     /// how the slices are spread over threads.
     void addSearch(DEProblem& problem, DESearch& search) { lanes_.push_back({&problem, &search}); }
     int searches() const { return static_cast<int>(lanes_.size()); }
+    /// Cost evaluations of all the searches together.
+    long long evaluations() const;
     /// The search the views show: the winner once there is one, before that
     /// the one of least best cost (the lowest-numbered on a tie). 0-based.
     int shown() const { return shown_; }

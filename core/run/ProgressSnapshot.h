@@ -40,6 +40,8 @@ struct ProgressSnapshot {
     /// winner once one has succeeded, before that the one of least cost.
     int search = 1;
     int searches = 1;
+    /// Cost evaluations of all the searches together.
+    long long allEvaluations = 0;
     /// The last design step refused its input (the task cannot be run as given).
     bool refused = false;
     /// What the run fixed for the responses (quantization, structure, method,

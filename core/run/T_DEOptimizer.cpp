@@ -58,7 +58,8 @@ std::int64_t T_DEOptimizer::portfolioSeed(std::int64_t seed, int k) {
     }
     // splitmix64 of the seed and the search's number: well spread, never 0
     // (which would mean "from the clock").
-    std::uint64_t z = static_cast<std::uint64_t>(seed) + 0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(k);
+    std::uint64_t z =
+        static_cast<std::uint64_t>(seed) + 0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(k);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     z ^= z >> 31;
@@ -121,16 +122,19 @@ void T_DEOptimizer::publishFigures(const DEProblem* problem) {
     const DESearch* shown = &search_;
     int number = 1;
     int searches = 1;
+    long long all = search_.evaluation();
     if (const auto* zplane = dynamic_cast<const ZPlaneDesign*>(design_.get());
         zplane != nullptr && zplane->searches() > 1 && problem != nullptr) {
         shown = &zplane->shownSearch();
         problem = &zplane->shownProblem();
         number = zplane->shown() + 1;
         searches = zplane->searches();
+        all = zplane->evaluations();
     }
     std::lock_guard lock(figuresMutex_);
     published_.search = number;
     published_.searches = searches;
+    published_.allEvaluations = all;
     published_.generation = shown->generation();
     published_.evaluation = shown->evaluation();
     published_.minimum = shown->minimum();

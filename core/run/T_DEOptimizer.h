@@ -28,8 +28,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>

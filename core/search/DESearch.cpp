@@ -96,9 +96,9 @@ void DESearch::preparePool(DEProblem& problem) {
 }
 
 void DESearch::TrialJob::operator()(int worker, int item) const {
-    const std::span<const double> x(search->trialRow(item), static_cast<std::size_t>(search->D_));
-    search->slots_[static_cast<std::size_t>(item)].e =
-        problem->costOf(x, search->workerScratch_[static_cast<std::size_t>(worker)]);
+    const auto row = static_cast<std::size_t>(item);
+    const std::span<const double> x(rows + row * stride, length);
+    results[row].e = problem->costOf(x, scratch[static_cast<std::size_t>(worker)]);
 }
 
 void DESearch::beginTrials(DEProblem& problem, int count) {
@@ -107,7 +107,12 @@ void DESearch::beginTrials(DEProblem& problem, int count) {
     for (int w = 0; w < threads_; ++w) {
         problem.fitScratch(workerScratch_[static_cast<std::size_t>(w)]);
     }
-    job_ = {this, &problem};
+    job_.problem = &problem;
+    job_.rows = trialBase_;
+    job_.stride = trialStride_;
+    job_.length = static_cast<std::size_t>(D_);
+    job_.scratch = workerScratch_.data();
+    job_.results = slots_.data();
     batchCount_ = count;
     // Handing a batch to the workers costs about a microsecond; a batch of
     // less work than some tens of microseconds runs on the design thread

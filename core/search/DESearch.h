@@ -114,10 +114,21 @@ class DESearch {
         beginTrials(problem, count);
         finishTrials();
     }
-    /// The cost of one trial row with the scratch of one worker.
-    struct TrialJob {
-        DESearch* search = nullptr;
+    /// A trial's evaluation, on a cache line of its own.
+    struct alignas(64) Result {
+        DEProblem::Evaluation e;
+    };
+    /// The cost of one trial row with the scratch of one worker. It holds
+    /// copies of what it reads, on a cache line of its own: the design thread
+    /// writes the search's other members (its random source above all) while
+    /// the workers compute.
+    struct alignas(64) TrialJob {
         const DEProblem* problem = nullptr;
+        const double* rows = nullptr;
+        std::size_t stride = 0;
+        std::size_t length = 0;
+        DEProblem::Scratch* scratch = nullptr;
+        Result* results = nullptr;
         void operator()(int worker, int item) const;
     };
     /// The pool (and the workers' scratch) for the current thread count.
@@ -152,9 +163,6 @@ class DESearch {
     std::vector<double> trials_;
     double* trialBase_ = nullptr;
     std::size_t trialStride_ = 8;
-    struct alignas(64) Result {
-        DEProblem::Evaluation e;
-    };
     std::vector<Result> slots_;
     int threads_ = 1;
     std::shared_ptr<EvaluationPool> pool_;
