@@ -83,9 +83,10 @@ void EvaluationPool::drain(int worker, std::uint32_t epoch) {
         if (first >= count) {
             break;
         }
-        // Guided claims: a share of what is left, down to single items at
-        // the end, where they keep the threads' finishing times together.
-        const int take = std::max(1, (count - first) / (2 * threads()));
+        // Guided claims: a share of what is left, down to pairs of items at
+        // the end (each claim moves the ticket's cache line between cores,
+        // so single items cost more than the closer finish gains).
+        const int take = std::min(count - first, std::max(2, (count - first) / (2 * threads())));
         if (!ticket_.compare_exchange_weak(t, t + static_cast<std::uint64_t>(take),
                                            std::memory_order_acq_rel, std::memory_order_acquire)) {
             continue;
