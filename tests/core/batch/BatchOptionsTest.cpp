@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_FALSE(o.results || o.timeLimit || o.saveConfig || o.plots);
                        EXPECT_EQ(o.seed, 0);
                        EXPECT_EQ(o.maxGenerations, 50000);
+                       EXPECT_EQ(o.threads, 0); // one per core
+                       EXPECT_EQ(o.portfolio, 1);
                        EXPECT_FALSE(o.quiet || o.strict || o.sampledOnly || o.dryRun || o.help);
                    }},
         OptionCase{"EveryOption",
@@ -134,7 +136,23 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"ExportWithoutFile",
                    {"--export", "sos:", "t.cfg"},
                    "--export \"sos:\": no file name after the format"},
-        OptionCase{"ExportWithoutValue", {"t.cfg", "--export"}, "option --export needs a value"}),
+        OptionCase{"ExportWithoutValue", {"t.cfg", "--export"}, "option --export needs a value"},
+        OptionCase{"ThreadsAndPortfolio",
+                   {"--threads", "3", "--portfolio", "64", "t.cfg"},
+                   "",
+                   [](const BatchOptions& o) {
+                       EXPECT_EQ(o.threads, 3);
+                       EXPECT_EQ(o.portfolio, 64);
+                   }},
+        OptionCase{"NoThreads",
+                   {"--threads", "0", "t.cfg"},
+                   "--threads needs a whole number from 1 to 1024, not \"0\""},
+        OptionCase{"PortfolioBeyondItsRange",
+                   {"--portfolio", "65", "t.cfg"},
+                   "--portfolio needs a whole number from 1 to 64, not \"65\""},
+        OptionCase{"PortfolioNotWhole",
+                   {"--portfolio", "2.5", "t.cfg"},
+                   "--portfolio needs a whole number from 1 to 64, not \"2.5\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every option the --help text lists is one the parser takes.

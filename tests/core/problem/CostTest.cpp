@@ -114,6 +114,37 @@ TEST(MagnitudeCost, ZeroGainViolatesALowerLimitInfinitely) {
     EXPECT_EQ(run.cost({0.0})[0], std::numeric_limits<double>::infinity());
 }
 
+// The level in dB is taken only where the power ratio comes near a limit;
+// that screen must let through the tiniest violation and limits whose power
+// ratio lies beyond the range of double.
+TEST(MagnitudeCost, ScreenMissesNoViolation) {
+    struct Case {
+        double upper, lower, gain;
+        double excess; // dB beyond a limit at each of the ten samples of one table
+    };
+    const double tiny = dB(1.0 + 1e-12);
+    const double inf = std::numeric_limits<double>::infinity();
+    // Limits of +-3100 dB have no power ratio in double: a level beyond them
+    // (an infinite gain, a zero gain) is still scored.
+    for (const Case& c : {Case{0.0, -1.0, 1.0 + 1e-12, tiny}, Case{1.0, 1e-12, 1.0, 1e-12},
+                          Case{2999.0, -2999.0, 1e150, 1.0}, Case{2999.0, -2999.0, 1e-150, 1.0},
+                          Case{3100.0, -3100.0, 1e200, inf}, Case{3100.0, -3100.0, 0.0, inf},
+                          Case{3100.0, -3100.0, 1.0, 0.0}, Case{0.0, 0.0, 1.0, 0.0}}) {
+        Task run;
+        setRows(run.session.magUpper(), {{0.0, c.upper}, {0.5, c.upper}});
+        setRows(run.session.magLower(), {{0.0, c.lower}, {0.5, c.lower}});
+        run.prepare({});
+        const double expected = 10.0 * c.excess * c.excess;
+        const double cost = run.cost({c.gain})[0];
+        if (std::isinf(expected)) {
+            EXPECT_EQ(cost, expected) << "gain " << c.gain;
+        } else {
+            EXPECT_NEAR(cost, expected, 1e-6 * expected)
+                << "gain " << c.gain << ", limits " << c.lower << " .. " << c.upper;
+        }
+    }
+}
+
 // --- group delay offset ---------------------------------------------------------------
 
 // Three ways to a constant group delay of 8 samples: a pure-delay prefilter

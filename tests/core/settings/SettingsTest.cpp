@@ -107,6 +107,18 @@ TEST_F(SettingsTest, RunFieldsNameTheirRangeAndTheValueUsed) {
     EXPECT_EQ(optimization.getNP(), OptimizationSettings::kMinPopulation);
     EXPECT_EQ(told, "Warning! population size is not a whole number: \"12.5\", using " +
                         std::to_string(OptimizationSettings::kMinPopulation));
+    const std::pair<const char*, const char*> searches[] = {
+        {"2.5", "Warning! number of searches is not a whole number: \"2.5\", using 1"},
+        {"0", "Warning! number of searches 0 out of range (1 to 64), using 1"},
+        {"65", "Warning! number of searches 65 out of range (1 to 64), using 1"}};
+    for (const auto& [typed, line] : searches) {
+        optimization.setText(OptimizationSettings::PortfolioField, typed);
+        EXPECT_EQ(optimization.getPortfolio(), 1);
+        EXPECT_EQ(optimization.text(OptimizationSettings::PortfolioField), "1");
+        EXPECT_EQ(told, line);
+    }
+    optimization.setText(OptimizationSettings::PortfolioField, "64");
+    EXPECT_EQ(optimization.getPortfolio(), 64);
 }
 
 const char* const kNumDegWarning = "Warning! numerator degree out of range!";
