@@ -82,6 +82,9 @@ inline std::string batchRun(std::string_view bytes) {
     options.seed = 1;
     options.maxGenerations = 3;
     options.quiet = true;
+    // One thread: a pool of workers per input would start and end a thread
+    // for every run, for generations too small to be shared anyway.
+    options.threads = 1;
     std::ostringstream out, err;
     const int status = batch::runBatch(options, out, err);
     if (status != batch::kSuccess && status != batch::kNotMet && status != batch::kCannotRun) {
