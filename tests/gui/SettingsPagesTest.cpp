@@ -558,6 +558,30 @@ class SettingsPagesTest : public QObject {
         QCOMPARE(refinement ? s.getNP() : s.getNP2(), refinement ? 30 : 60);
     }
 
+    // The number of searches: typed into its field, read into the run input
+    // at Start; another text becomes 1, a text that is no whole number with a
+    // message naming the field.
+    void searchesField() {
+        w_->next(5);
+        auto& page = w_->optimization();
+        auto& s = w_->screen.session();
+        QCOMPARE(page.portfolioField()->text(), QStringLiteral("1"));
+        w_->takeLines();
+        typeInto(page.portfolioField(), QStringLiteral("4"), Qt::Key_Return);
+        QVERIFY(w_->takeLines().isEmpty());
+        QCOMPARE(s.runInput().settings.portfolio, 4);
+        typeInto(page.portfolioField(), QStringLiteral("2.5"), Qt::Key_Return);
+        QCOMPARE(page.portfolioField()->text(), QStringLiteral("1"));
+        const QStringList lines = w_->takeLines();
+        QCOMPARE(int(lines.size()), 1);
+        QVERIFY2(lines[0].contains(QStringLiteral("number of searches is not a whole number")),
+                 qPrintable(lines[0]));
+        QCOMPARE(s.runInput().settings.portfolio, 1);
+        typeInto(page.portfolioField(), QStringLiteral("65"), Qt::Key_Return);
+        QCOMPARE(page.portfolioField()->text(), QStringLiteral("1"));
+        w_->takeLines();
+    }
+
     void granularityButtons() {
         w_->next(5);
         auto& page = w_->optimization();
