@@ -163,14 +163,28 @@ TEST(BatchExitStatus, UsageAndUnreadableTaskGiveTwo) {
 TEST(BatchExitStatus, GenerationLimitGivesOneAndStillWritesResults) {
     fs::path task = fs::path(DOVRA_SOURCE_DIR) / "examples" / "lowpass.cfg";
     fs::path results = fs::temp_directory_path() / ("dovra-limit-" + std::to_string(::getpid()));
-    EXPECT_EQ(runBatch("--quiet --seed 1 --max-generations 10 -o " + results.string() + " " +
-                       task.string() + " > /dev/null 2>&1"),
-              1);
-    EXPECT_TRUE(fs::exists(results));
-    auto lines = readLines(results);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "%======Optimization characteristics===================");
-    fs::remove(results);
+    const fs::path log = results.string() + ".log";
+    // Alone and as a portfolio: the summary line says how close the run came
+    // (its best cost, and with a portfolio the search it is from).
+    for (const char* portfolio : {"1", "3"}) {
+        EXPECT_EQ(runBatch("--quiet --seed 1 --max-generations 10 --portfolio " +
+                           std::string(portfolio) + " -o " + results.string() + " " +
+                           task.string() + " > " + log.string() + " 2>&1"),
+                  1);
+        EXPECT_TRUE(fs::exists(results));
+        auto lines = readLines(results);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[0], "%======Optimization characteristics===================");
+        const std::vector<std::string> console = readLines(log);
+        ASSERT_FALSE(console.empty());
+        const std::regex summary(
+            portfolio == std::string("1")
+                ? R"(^Stopped: generation limit reached: 10 generations, .*; best cost [0-9.E-]+; checked between the samples: .*)"
+                : R"(^Stopped: generation limit reached: 10 generations, .* in 3 searches; search [1-3] came closest; best cost [0-9.E-]+; .*)");
+        EXPECT_TRUE(std::regex_match(console.back(), summary)) << console.back();
+        fs::remove(results);
+    }
+    fs::remove(log);
 }
 
 TEST(BatchRun, SameSeedGivesTheSameResultsFile) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -75,6 +77,57 @@ TEST(ZPlaneDesign, OneSlicePerStepShownBeforeItIsJudged) {
     EXPECT_LE(search.minimum(), 1e-6);
     EXPECT_GT(search.generation(), 0);
     EXPECT_TRUE(log.statuses.empty());
+}
+
+// A portfolio: every search advances one slice per step; the views show the
+// search of least cost until one succeeds, and of several that succeed in the
+// same step the lowest-numbered wins, whatever their costs.
+TEST(ZPlaneDesign, PortfolioShowsTheLeaderAndTheLowestNumberedWinner) {
+    std::ostringstream out, err;
+    Console console(out, err);
+    std::vector<std::unique_ptr<DESearch>> searches;
+    std::vector<std::unique_ptr<ScriptedProblem>> problems;
+    // Search k is scored as the sphere plus 100 (3 - k): search 2 leads on cost.
+    // Searches 1 and 2 succeed in the third step, search 0 never.
+    int step = 0;
+    for (int k = 0; k < 3; ++k) {
+        searches.push_back(std::make_unique<DESearch>(console));
+        searches.back()->random().setMySeed(11 + k);
+        searches.back()->setSizes(10, 20, 2.0, 1);
+        searches.back()->ensureCapacity(5);
+        problems.push_back(std::make_unique<ScriptedProblem>());
+        problems.back()->cost = [k](std::span<const double> x, int phase) {
+            CostVector c = ScriptedProblem::sphere(x, phase);
+            for (double& v : c) {
+                v += 100.0 * (3 - k);
+            }
+            return c;
+        };
+        problems.back()->completion = [k, &step](double, int&) { return k > 0 && step == 3; };
+    }
+    ZPlaneDesign design(*problems[0], *searches[0]);
+    for (int k = 1; k < 3; ++k) {
+        design.addSearch(*problems[static_cast<std::size_t>(k)],
+                         *searches[static_cast<std::size_t>(k)]);
+    }
+    EXPECT_EQ(design.searches(), 3);
+    int judged = 0;
+    ProgressLog log(*searches[0], judged);
+    for (step = 1; step <= 2; ++step) {
+        const DesignOutcome o = design.step({problems[0]->data(), log});
+        EXPECT_FALSE(o.finished);
+        EXPECT_EQ(design.shown(), 2) << "step " << step;
+        for (const auto& s : searches) {
+            EXPECT_EQ(s->generation(), step - 1); // the first slice builds the population
+        }
+    }
+    const DesignOutcome o = design.step({problems[0]->data(), log});
+    EXPECT_TRUE(o.finished);
+    EXPECT_EQ(o.status, "Design successful");
+    EXPECT_EQ(design.shown(), 1);
+    EXPECT_EQ(&design.shownSearch(), searches[1].get());
+    EXPECT_EQ(design.evaluations(),
+              searches[0]->evaluation() + searches[1]->evaluation() + searches[2]->evaluation());
 }
 
 } // namespace
