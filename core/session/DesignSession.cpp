@@ -525,6 +525,9 @@ void DesignSession::stop_DE() {
         runStopped_ = true;
     }
     optimizer_->makeNotReady();
+    // The pass under way finishes first: the run is judged and written as
+    // the figures then stand, and they do not move afterwards.
+    optimizer_->waitForIdle();
     judgeRun();
     writeReport();
 }

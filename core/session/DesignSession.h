@@ -248,8 +248,8 @@ class DesignSession : public RunHost {
     /// flag off (at once without a design thread).
     void waitForIdle();
     void resume_DE();
-    /// Ready flag off, then the results file is written at once from the
-    /// figures of the moment.
+    /// Ready flag off; once the design thread's pass under way has finished,
+    /// the results file is written from the figures as they then stand.
     void stop_DE();
     void idle();
     void initLR();
