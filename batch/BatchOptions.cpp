@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 
+#include "settings/RunSettings.h"
 #include "text/NumberText.h"
 
 namespace dovra::batch {
@@ -123,21 +124,23 @@ bool checkValues(const RawOptions& raw, const CLI::App& app, BatchOptions& o, st
         }
         o.maxGenerations = *n;
     }
-    if (given("--threads")) {
-        auto n = text::parseInt(raw.threads);
-        if (!n || *n < 1 || *n > 1024) {
-            error = "--threads needs a whole number from 1 to 1024, not \"" + raw.threads + "\"";
+    // A whole number from lo to hi for the option name, else its message.
+    auto wholeNumber = [&](const char* name, const std::string& text, int lo, int hi, int& to) {
+        auto n = text::parseInt(text);
+        if (!n || *n < lo || *n > hi) {
+            error = std::string(name) + " needs a whole number from " + std::to_string(lo) +
+                    " to " + std::to_string(hi) + ", not \"" + text + "\"";
             return false;
         }
-        o.threads = static_cast<int>(*n);
+        to = static_cast<int>(*n);
+        return true;
+    };
+    if (given("--threads") && !wholeNumber("--threads", raw.threads, 1, 1024, o.threads)) {
+        return false;
     }
-    if (given("--portfolio")) {
-        auto n = text::parseInt(raw.portfolio);
-        if (!n || *n < 1 || *n > 64) {
-            error = "--portfolio needs a whole number from 1 to 64, not \"" + raw.portfolio + "\"";
-            return false;
-        }
-        o.portfolio = static_cast<int>(*n);
+    if (given("--portfolio") && !wholeNumber("--portfolio", raw.portfolio, 1,
+                                             OptimizationSettings::kMaxSearches, o.portfolio)) {
+        return false;
     }
     if (given("--time-limit")) {
         auto t = text::parseDouble(raw.timeLimit);

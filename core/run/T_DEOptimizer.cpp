@@ -10,6 +10,7 @@
 #include "design/ZPlaneDesign.h"
 #include "problem/IIR.h"
 #include "run/RunStatus.h"
+#include "settings/RunSettings.h"
 #include "text/NumberText.h"
 
 namespace dovra {
@@ -71,7 +72,8 @@ void T_DEOptimizer::makePortfolio() {
     extraSearches_.clear();
     extraProblems_.clear();
     auto* zplane = dynamic_cast<ZPlaneDesign*>(design_.get());
-    const int searches = std::clamp(input_.settings.portfolio, 1, 64);
+    const int searches =
+        std::clamp(input_.settings.portfolio, 1, OptimizationSettings::kMaxSearches);
     if (zplane == nullptr || searches <= 1) {
         return;
     }

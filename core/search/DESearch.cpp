@@ -73,25 +73,19 @@ void DESearch::ensureCapacity(int D) {
 }
 
 void DESearch::sharePool(DESearch& owner) {
-    if (!owner.pool_ || owner.pool_->threads() != owner.threads_) {
-        owner.pool_.reset();
-        owner.pool_ = std::make_shared<EvaluationPool>(owner.threads_);
-    }
+    owner.preparePool();
     threads_ = owner.threads_;
     pool_ = owner.pool_;
 }
 
-void DESearch::preparePool(DEProblem& problem) {
+void DESearch::preparePool() {
     if (!pool_ || pool_->threads() != threads_) {
         pool_.reset();
         pool_ = std::make_shared<EvaluationPool>(threads_);
     }
+    // Each batch fits the scratch to the scheme it scores (beginTrials).
     if (workerScratch_.size() < static_cast<std::size_t>(threads_)) {
         workerScratch_.resize(static_cast<std::size_t>(threads_));
-    }
-    problem.prepareEvaluation();
-    for (DEProblem::Scratch& s : workerScratch_) {
-        problem.fitScratch(s);
     }
 }
 
@@ -182,7 +176,7 @@ void DESearch::initialPopulation(DEProblem& problem) {
     const double poleRestr = problem.poleRadiusRestr();
 
     ensureCapacity(D_);
-    preparePool(problem);
+    preparePool();
     trial_.fill(0.0);
     checked_.fill(0.0);
     best_.fill(0.0);

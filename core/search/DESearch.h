@@ -132,7 +132,7 @@ class DESearch {
         void operator()(int worker, int item) const;
     };
     /// The pool (and the workers' scratch) for the current thread count.
-    void preparePool(DEProblem& problem);
+    void preparePool();
 
     Console& console_;
     const std::atomic<bool>* stop_;

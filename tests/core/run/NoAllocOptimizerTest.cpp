@@ -119,8 +119,8 @@ TEST(OptimizerAllocation, NoneOnTwoThreads) {
     for (const int searches : {1, 3}) {
         std::ostringstream out, err;
         DesignSession session(out, err);
-        ASSERT_TRUE(openDatabase(session,
-                                 std::string(DOVRA_SOURCE_DIR) + "/examples/lowpass-group-delay.cfg"));
+        ASSERT_TRUE(openDatabase(session, std::string(DOVRA_SOURCE_DIR) +
+                                              "/examples/lowpass-group-delay.cfg"));
         session.setSamplingGranularity("fine");
         session.setSeed(7);
         session.optimizer().setThreads(2);
