@@ -39,32 +39,40 @@ void addRoots(const Section& s, std::vector<Root>& out) {
     out.emplace_back(q1 != 0.0 ? c2 / q1 : 0.0, 0.0);
 }
 
-/// ln |1 - q e^(-j theta)|^2 summed over the roots, and the group delay of
-/// their factors: with u = q e^(-j theta), (|u|^2 - Re u) / |1 - u|^2 each.
-/// A root on the unit circle adds 1/2 at every frequency, also at its own,
-/// where the quotient is 0 / 0. A factor's magnitude is taken as at least
-/// 1e-16, the resolution of a double near 1: a zero on the unit circle, met
-/// exactly, gives a very low level rather than minus infinity (a filter of
-/// rounded coefficients has no exact zero there either), and a pole there a
-/// very high but finite one. The floor is a factor's own: a filter of high
-/// order with many roots near one point may well have a product far below it.
+// A factor's magnitude is taken as at least 1e-16, the resolution of a
+// double near 1: a zero on the unit circle, met exactly, gives a very low
+// level rather than minus infinity (a filter of rounded coefficients has no
+// exact zero there either), and a pole there a very high but finite one. The
+// floor is a factor's own: a filter of high order with many roots near one
+// point may well have a product far below it.
 constexpr double kFactorPowerFloor = 1e-32;
-struct FactorSums {
-    double logPower = 0.0;
-    double delay = 0.0;
-};
 
-FactorSums factorSums(const std::vector<Root>& roots, double theta) {
-    const Root z = std::polar(1.0, -theta);
-    FactorSums s;
+/// ln |1 - q z|^2 summed over the roots (z = e^(-j theta)), a logarithm per
+/// factor (a product would round differently from the sums every stored
+/// level was made of).
+double logPowerOf(const std::vector<Root>& roots, Root z) {
+    double logPower = 0.0;
     for (const Root& q : roots) {
         const Root u = q * z;
         const double re = 1.0 - u.real();
         const double power = re * re + u.imag() * u.imag();
-        s.logPower += std::log(std::max(power, kFactorPowerFloor));
-        s.delay += power > 0.0 ? (std::norm(u) - u.real()) / power : 0.5;
+        logPower += std::log(std::max(power, kFactorPowerFloor));
     }
-    return s;
+    return logPower;
+}
+
+/// The group delay of the roots' factors: with u = q z, (|u|^2 - Re u) /
+/// |1 - u|^2 each. A root on the unit circle adds 1/2 at every frequency,
+/// also at its own, where the quotient is 0 / 0.
+double delayOf(const std::vector<Root>& roots, Root z) {
+    double delay = 0.0;
+    for (const Root& q : roots) {
+        const Root u = q * z;
+        const double re = 1.0 - u.real();
+        const double power = re * re + u.imag() * u.imag();
+        delay += power > 0.0 ? (std::norm(u) - u.real()) / power : 0.5;
+    }
+    return delay;
 }
 
 } // namespace
@@ -154,9 +162,9 @@ double FilterResponse::levelDb(double w) const {
     if (polynomial()) {
         return 20.0 * std::log10(response::magnitude(a_, b_, na_, nb_, w));
     }
-    const double theta = kTwoPi * w;
-    const double numerator = factorSums(zeros_, theta).logPower;
-    const double denominator = factorSums(poles_, theta).logPower;
+    const Root z = std::polar(1.0, -kTwoPi * w);
+    const double numerator = logPowerOf(zeros_, z);
+    const double denominator = logPowerOf(poles_, z);
     return 20.0 * std::log10(std::abs(gain_)) + kDbPerNeper * (numerator - denominator);
 }
 
@@ -173,8 +181,8 @@ double FilterResponse::gdel(double w) const {
     if (na_ == 0 && nb_ == 0) {
         return 0.0;
     }
-    const double theta = kTwoPi * w;
-    return factorSums(zeros_, theta).delay - factorSums(poles_, theta).delay;
+    const Root z = std::polar(1.0, -kTwoPi * w);
+    return delayOf(zeros_, z) - delayOf(poles_, z);
 }
 
 } // namespace dovra
