@@ -47,16 +47,19 @@ void addRoots(const Section& s, std::vector<Root>& out) {
 // point may well have a product far below it.
 constexpr double kFactorPowerFloor = 1e-32;
 
+/// |1 - u|^2, the power of one factor at u = q z.
+double factorPower(Root u) {
+    const double re = 1.0 - u.real();
+    return re * re + u.imag() * u.imag();
+}
+
 /// ln |1 - q z|^2 summed over the roots (z = e^(-j theta)), a logarithm per
 /// factor (a product would round differently from the sums every stored
 /// level was made of).
 double logPowerOf(const std::vector<Root>& roots, Root z) {
     double logPower = 0.0;
     for (const Root& q : roots) {
-        const Root u = q * z;
-        const double re = 1.0 - u.real();
-        const double power = re * re + u.imag() * u.imag();
-        logPower += std::log(std::max(power, kFactorPowerFloor));
+        logPower += std::log(std::max(factorPower(q * z), kFactorPowerFloor));
     }
     return logPower;
 }
@@ -68,8 +71,7 @@ double delayOf(const std::vector<Root>& roots, Root z) {
     double delay = 0.0;
     for (const Root& q : roots) {
         const Root u = q * z;
-        const double re = 1.0 - u.real();
-        const double power = re * re + u.imag() * u.imag();
+        const double power = factorPower(u);
         delay += power > 0.0 ? (std::norm(u) - u.real()) / power : 0.5;
     }
     return delay;

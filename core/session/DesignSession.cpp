@@ -527,7 +527,7 @@ void DesignSession::stop_DE() {
     optimizer_->makeNotReady();
     // The pass under way finishes first: the run is judged and written as
     // the figures then stand, and they do not move afterwards.
-    optimizer_->waitForIdle();
+    waitForIdle();
     judgeRun();
     writeReport();
 }
