@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,12 @@
 namespace {
 
 using dovra::EvaluationPool;
+
+#if defined(__SANITIZE_THREAD__)
+constexpr int kBatches = 100000;
+#else
+constexpr int kBatches = 400000;
+#endif
 
 TEST(EvaluationPool, EachPublishedItemOnceOnAnyNumberOfThreads) {
     for (const int threads : {1, 2, 4}) {
@@ -54,6 +61,47 @@ TEST(EvaluationPool, EachPublishedItemOnceOnAnyNumberOfThreads) {
         }
         EXPECT_FALSE(early) << threads << " threads: an item was computed before it was published";
         EXPECT_FALSE(badWorker) << threads << " threads";
+    }
+}
+
+// Batches of quick items that differ in size by one, as a generation and the
+// rescoring of the population with the best vector do: the calling thread
+// often takes a whole batch before its worker comes round, and a worker that
+// still looks at the last batch must never take an item of the next one.
+// Every item is done once, and done before finish returns. Several pools run
+// at once, so that threads are preempted at every point of a hand-over.
+TEST(EvaluationPool, BackToBackBatchesOfQuickItemsEachItemOnceBeforeFinish) {
+    constexpr int kPools = 3;
+    std::vector<std::string> failures(kPools);
+    std::vector<std::thread> callers;
+    for (int p = 0; p < kPools; ++p) {
+        callers.emplace_back([&failure = failures[static_cast<std::size_t>(p)]] {
+            EvaluationPool pool(2);
+            std::vector<std::atomic<int>> calls(32);
+            auto job = [&](int, int item) { calls[static_cast<std::size_t>(item)].fetch_add(1); };
+            for (int batch = 0; batch < kBatches && failure.empty(); ++batch) {
+                const int count = 30 + batch % 2;
+                for (auto& c : calls) {
+                    c.store(0);
+                }
+                pool.begin(count, job);
+                pool.finish();
+                for (int i = 0; i < 32 && failure.empty(); ++i) {
+                    const int done = calls[static_cast<std::size_t>(i)].load();
+                    if (done != (i < count ? 1 : 0)) {
+                        failure = "batch " + std::to_string(batch) + " of " +
+                                  std::to_string(count) + " items: item " + std::to_string(i) +
+                                  " done " + std::to_string(done) + " times at finish";
+                    }
+                }
+            }
+        });
+    }
+    for (std::thread& t : callers) {
+        t.join();
+    }
+    for (const std::string& f : failures) {
+        EXPECT_EQ(f, "");
     }
 }
 
