@@ -47,15 +47,15 @@ EvaluationPool::~EvaluationPool() {
 }
 
 void EvaluationPool::beginErased(int count, void* job, Call call) {
-    // First the last batch is closed: an epoch of its own with no item left.
+    // First the last batch is closed: its next item is set past any count.
     // A worker that took no item of the last batch may still be looking at
     // its ticket; without this it could read the new count with the old
     // ticket and claim one of the new items as an item of the last batch,
     // which it would compute twice or past the end and count as done. The
-    // exchange orders every claim of the last batch before the counters
-    // below change, and a worker that reads the closed ticket takes nothing.
-    const std::uint32_t closed = epochOf(ticket_.load(std::memory_order_relaxed)) + 1;
-    ticket_.exchange((std::uint64_t{closed} << 32) | kClosed, std::memory_order_acq_rel);
+    // read-modify-write orders every claim of the last batch before the
+    // counters below change, and a worker that reads the closed ticket takes
+    // nothing.
+    ticket_.fetch_or(kClosed, std::memory_order_acq_rel);
     job_ = job;
     call_ = call;
     count_.store(count, std::memory_order_relaxed);
@@ -63,7 +63,8 @@ void EvaluationPool::beginErased(int count, void* job, Call call) {
     done_.store(0, std::memory_order_relaxed);
     // The new epoch with item 0 next; everything above is seen by a worker
     // that reads this ticket.
-    ticket_.store(std::uint64_t{closed + 1} << 32, std::memory_order_release);
+    const std::uint32_t epoch = epochOf(ticket_.load(std::memory_order_relaxed)) + 1;
+    ticket_.store(std::uint64_t{epoch} << 32, std::memory_order_release);
     if (!workers_.empty()) {
         ticket_.notify_all();
     }

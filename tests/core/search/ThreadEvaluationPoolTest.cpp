@@ -16,12 +16,6 @@ namespace {
 
 using dovra::EvaluationPool;
 
-#if defined(__SANITIZE_THREAD__)
-constexpr int kBatches = 100000;
-#else
-constexpr int kBatches = 400000;
-#endif
-
 TEST(EvaluationPool, EachPublishedItemOnceOnAnyNumberOfThreads) {
     for (const int threads : {1, 2, 4}) {
         EvaluationPool pool(threads);
@@ -72,6 +66,11 @@ TEST(EvaluationPool, EachPublishedItemOnceOnAnyNumberOfThreads) {
 // at once, so that threads are preempted at every point of a hand-over.
 TEST(EvaluationPool, BackToBackBatchesOfQuickItemsEachItemOnceBeforeFinish) {
     constexpr int kPools = 3;
+#if defined(__SANITIZE_THREAD__)
+    constexpr int kBatches = 100000;
+#else
+    constexpr int kBatches = 400000;
+#endif
     std::vector<std::string> failures(kPools);
     std::vector<std::thread> callers;
     for (int p = 0; p < kPools; ++p) {
