@@ -62,102 +62,132 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-/// Evaluations per second of the search on the task after its first 1000
-/// generations, median of five runs of 0.3 s.
+/// Evaluations per second of one run of the search on the task, over 0.3 s
+/// after its first 1000 generations.
 double searchRate(const std::string& task, const Case& c, int threads) {
-    std::vector<double> rates;
-    for (int run = 0; run < 5; ++run) {
-        std::ostringstream out, err;
-        DesignSession session(out, err);
-        configure(session, task, c);
-        session.setSeed(1);
-        session.optimizer().setThreads(threads);
-        session.start_Design();
-        // Past the random start: the population has come close.
-        while (session.optimizer().snapshot().generation < 1000) {
+    std::ostringstream out, err;
+    DesignSession session(out, err);
+    configure(session, task, c);
+    session.setSeed(1);
+    session.optimizer().setThreads(threads);
+    session.start_Design();
+    // Past the random start: the population has come close.
+    while (session.optimizer().snapshot().generation < 1000) {
+        session.start_FilterDesign();
+    }
+    const int first = session.optimizer().snapshot().evaluation;
+    const auto t0 = Clock::now();
+    double elapsed = 0.0;
+    while (elapsed < 0.3) {
+        for (int k = 0; k < 20; ++k) {
             session.start_FilterDesign();
         }
-        const int first = session.optimizer().snapshot().evaluation;
-        const auto t0 = Clock::now();
-        double elapsed = 0.0;
-        while (elapsed < 0.3) {
-            for (int k = 0; k < 20; ++k) {
-                session.start_FilterDesign();
-            }
-            elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
-        }
-        rates.push_back((session.optimizer().snapshot().evaluation - first) / elapsed);
+        elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
     }
-    return median(rates);
+    return (session.optimizer().snapshot().evaluation - first) / elapsed;
 }
 
-/// Evaluations per second of the limit loop on the task's magnitude samples
-/// with the coefficients of 64 random vectors, median of five runs.
-double limitRate(const std::string& task, const Case& c, int& samples) {
-    bench::QuietSession q;
-    configure(q.session, task, c);
-    IIR& p = bench::prepare(q);
-    p.prepareEvaluation();
-    std::vector<double> zr, zi, limit, sign;
-    for (int t = 0; t < 2; ++t) {
-        const auto& st = p.sampledTable(t);
-        for (int k = 0; k < st.count; ++k) {
-            const auto u = static_cast<std::size_t>(k);
-            zr.push_back(st.zRe[u]);
-            zi.push_back(st.zIm[u]);
-            limit.push_back(st.limit[u]);
-            sign.push_back(t == 0 ? 1.0 : -1.0);
+/// The limit loop on the task's magnitude samples with the coefficients of
+/// 64 random vectors.
+class LimitLoopRun {
+  public:
+    LimitLoopRun(const std::string& task, const Case& c) {
+        configure(q_.session, task, c);
+        IIR& p = bench::prepare(q_);
+        p.prepareEvaluation();
+        for (int t = 0; t < 2; ++t) {
+            const auto& st = p.sampledTable(t);
+            for (int k = 0; k < st.count; ++k) {
+                const auto u = static_cast<std::size_t>(k);
+                zr_.push_back(st.zRe[u]);
+                zi_.push_back(st.zIm[u]);
+                limit_.push_back(st.limit[u]);
+                sign_.push_back(t == 0 ? 1.0 : -1.0);
+            }
         }
-    }
-    samples = static_cast<int>(zr.size());
-    const bench::LimitGrid grid{zr.data(), zi.data(), limit.data(), sign.data(), samples};
-    DERandom rnd(12345);
-    std::vector<Coefficients> as, bs;
-    for (int v = 0; v < 64; ++v) {
-        ParamVector x{};
-        for (int j = 0; j < p.getLength(); ++j) {
-            x[static_cast<std::size_t>(j)] = rnd.nextValue(0.9);
+        DERandom rnd(12345);
+        for (int v = 0; v < 64; ++v) {
+            ParamVector x{};
+            for (int j = 0; j < p.getLength(); ++j) {
+                x[static_cast<std::size_t>(j)] = rnd.nextValue(0.9);
+            }
+            as_.push_back(p.coeffi_a(x, -1, 0));
+            bs_.push_back(p.coeffi_b(x, -1, 0));
         }
-        as.push_back(p.coeffi_a(x, -1, 0));
-        bs.push_back(p.coeffi_b(x, -1, 0));
+        na_ = p.get_a_degree();
+        nb_ = p.get_b_degree();
     }
-    const int na = p.get_a_degree(), nb = p.get_b_degree();
-    std::vector<double> rates;
-    double sink = 0.0;
-    for (int run = 0; run < 5; ++run) {
+
+    int samples() const { return static_cast<int>(zr_.size()); }
+
+    /// Evaluations per second over 0.3 s.
+    double rate() {
+        const bench::LimitGrid grid{zr_.data(), zi_.data(), limit_.data(), sign_.data(), samples()};
+        double sink = 0.0;
         long count = 0;
         const auto t0 = Clock::now();
         double elapsed = 0.0;
         while (elapsed < 0.3) {
-            for (std::size_t v = 0; v < as.size(); ++v, ++count) {
-                sink += bench::limitLoop(as[v].data(), na, bs[v].data(), nb, grid);
+            for (std::size_t v = 0; v < as_.size(); ++v, ++count) {
+                sink += bench::limitLoop(as_[v].data(), na_, bs_[v].data(), nb_, grid);
             }
             elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
         }
-        rates.push_back(static_cast<double>(count) / elapsed);
+        benchmark::DoNotOptimize(sink);
+        return static_cast<double>(count) / elapsed;
     }
-    benchmark::DoNotOptimize(sink);
-    return median(rates);
+
+  private:
+    bench::QuietSession q_;
+    std::vector<double> zr_, zi_, limit_, sign_;
+    std::vector<Coefficients> as_, bs_;
+    int na_ = 0, nb_ = 0;
+};
+
+/// Medians over five rounds; each round runs the search on one thread, on
+/// two and the limit loop, in an order that rotates from round to round. A
+/// ratio is taken within a round, between runs made side by side, so that a
+/// slower or faster stretch of the machine does not fall on one side of it.
+struct Rates {
+    double one = 0.0, two = 0.0, limit = 0.0;
+    double oneToLimit = 0.0, twoToOne = 0.0;
+    int samples = 0;
+};
+
+Rates measure(const std::string& task, const Case& c) {
+    LimitLoopRun loop(task, c);
+    std::vector<double> one, two, limit, oneToLimit, twoToOne;
+    for (int round = 0; round < 5; ++round) {
+        double r[3] = {};
+        for (int k = 0; k < 3; ++k) {
+            const int which = (round + k) % 3;
+            r[which] = which == 2 ? loop.rate() : searchRate(task, c, which + 1);
+        }
+        one.push_back(r[0]);
+        two.push_back(r[1]);
+        limit.push_back(r[2]);
+        oneToLimit.push_back(r[0] / r[2]);
+        twoToOne.push_back(r[1] / r[0]);
+    }
+    return {median(one),        median(two),      median(limit),
+            median(oneToLimit), median(twoToOne), loop.samples()};
 }
 
 void searchAgainstLimitLoop(benchmark::State& state, const Case& c) {
     const std::string task = unmeetableTask();
-    double one = 0.0, two = 0.0, limit = 0.0;
-    int samples = 0;
+    Rates r;
     for (auto _ : state) {
-        one = searchRate(task, c, 1);
-        two = searchRate(task, c, 2);
-        limit = limitRate(task, c, samples);
+        r = measure(task, c);
     }
     std::filesystem::remove(task);
-    state.counters["search_1_thread_per_s"] = one;
-    state.counters["search_2_threads_per_s"] = two;
-    state.counters["limit_loop_per_s"] = limit;
+    state.counters["search_1_thread_per_s"] = r.one;
+    state.counters["search_2_threads_per_s"] = r.two;
+    state.counters["limit_loop_per_s"] = r.limit;
     std::printf("%2d zeros / %2d poles, %3d samples: search %7.0f k/s (1 thread), %7.0f k/s "
                 "(2 threads), limit loop %7.0f k/s; 1 thread / limit loop %.2f, 2 threads / 1 "
                 "thread %.2f  [kernels: %s]\n",
-                c.degree, c.degree, samples, one / 1e3, two / 1e3, limit / 1e3, one / limit,
-                two / one, kernels::targetName());
+                c.degree, c.degree, r.samples, r.one / 1e3, r.two / 1e3, r.limit / 1e3,
+                r.oneToLimit, r.twoToOne, kernels::targetName());
 }
 
 /// Time to success of one search and of a portfolio of four on the task that
