@@ -83,6 +83,8 @@ void DESearch::preparePool() {
         pool_.reset();
         pool_ = std::make_shared<EvaluationPool>(threads_);
     }
+    // A batch holds at most one row more than a population half.
+    pool_->reserve(rowsPerHalf_ + 1);
     // Each batch fits the scratch to the scheme it scores (beginTrials).
     if (workerScratch_.size() < static_cast<std::size_t>(threads_)) {
         workerScratch_.resize(static_cast<std::size_t>(threads_));

@@ -6,27 +6,32 @@ namespace dovra {
 
 namespace {
 
-/// A short pause of a spinning thread, easing the core for its sibling.
-inline void relax() {
+/// Pauses an idle helper spins through before it sleeps: a tenth of a
+/// millisecond or more, longer than the gap between two generations.
+constexpr int kSpins = 1 << 12;
+
+/// The batch state: batch number above, item count in the low 24 bits
+/// (populations stay far below 2^24 items; the 40 bits of batch numbers
+/// last for years of generations).
+constexpr int kCountBits = 24;
+constexpr std::uint64_t kCountMask = (std::uint64_t{1} << kCountBits) - 1;
+
+std::uint64_t batchOf(std::uint64_t state) {
+    return state >> kCountBits;
+}
+int countOf(std::uint64_t state) {
+    return static_cast<int>(state & kCountMask);
+}
+
+} // namespace
+
+void EvaluationPool::relax() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #else
     std::this_thread::yield();
 #endif
 }
-
-/// Pauses an idle worker spins through before it sleeps: a tenth of a
-/// millisecond or more, longer than the gap between two generations.
-constexpr int kSpins = 1 << 12;
-
-/// The next item of a closed batch: more than any count.
-constexpr std::uint64_t kClosed = 0x7fffffff;
-
-std::uint32_t epochOf(std::uint64_t ticket) {
-    return static_cast<std::uint32_t>(ticket >> 32);
-}
-
-} // namespace
 
 EvaluationPool::EvaluationPool(int threads) {
     const int helpers = std::max(threads, 1) - 1;
@@ -38,73 +43,101 @@ EvaluationPool::EvaluationPool(int threads) {
 
 EvaluationPool::~EvaluationPool() {
     ending_.store(true, std::memory_order_release);
-    // A new epoch wakes the sleeping workers; they see the flag and end.
-    ticket_.fetch_add(std::uint64_t{1} << 32, std::memory_order_acq_rel);
-    ticket_.notify_all();
+    // A new batch number wakes the sleeping helpers; they see the flag and end.
+    state_.fetch_add(std::uint64_t{1} << kCountBits, std::memory_order_acq_rel);
+    state_.notify_all();
     for (std::thread& t : workers_) {
         t.join();
     }
 }
 
+void EvaluationPool::reserve(int count) {
+    if (count <= capacity_) {
+        return;
+    }
+    const auto size = static_cast<std::size_t>(std::max(count, 2 * capacity_));
+    auto claims = std::make_unique<Claim[]>(size);
+    // Claimed in the last batch: free in the next one only.
+    const std::uint64_t taken = 2 * batchOf(state_.load(std::memory_order_relaxed)) + 1;
+    for (std::size_t i = 0; i < size; ++i) {
+        claims[i].mark.store(taken, std::memory_order_relaxed);
+    }
+    claims_.store(claims.get(), std::memory_order_release);
+    claimArrays_.push_back(std::move(claims));
+    capacity_ = static_cast<int>(size);
+}
+
 void EvaluationPool::beginErased(int count, void* job, Call call) {
-    // First the last batch is closed: its next item is set past any count.
-    // A worker that took no item of the last batch may still be looking at
-    // its ticket; without this it could read the new count with the old
-    // ticket and claim one of the new items as an item of the last batch,
-    // which it would compute twice or past the end and count as done. The
-    // read-modify-write orders every claim of the last batch before the
-    // counters below change, and a worker that reads the closed ticket takes
-    // nothing.
-    ticket_.fetch_or(kClosed, std::memory_order_acq_rel);
+    reserve(count);
     job_ = job;
     call_ = call;
-    count_.store(count, std::memory_order_relaxed);
     ready_.store(0, std::memory_order_relaxed);
     done_.store(0, std::memory_order_relaxed);
-    // The new epoch with item 0 next; everything above is seen by a worker
-    // that reads this ticket.
-    const std::uint32_t epoch = epochOf(ticket_.load(std::memory_order_relaxed)) + 1;
-    ticket_.store(std::uint64_t{epoch} << 32, std::memory_order_release);
+    // The next batch number with its count; everything above is seen by a
+    // helper that reads this state.
+    const std::uint64_t batch = batchOf(state_.load(std::memory_order_relaxed)) + 1;
+    state_.store(batch << kCountBits | static_cast<std::uint64_t>(count),
+                 std::memory_order_release);
     if (!workers_.empty()) {
-        ticket_.notify_all();
+        state_.notify_all();
     }
 }
 
-void EvaluationPool::finish() {
-    const int count = count_.load(std::memory_order_relaxed);
-    publish(count);
-    drain(0, epochOf(ticket_.load(std::memory_order_relaxed)));
+void EvaluationPool::computeRest() {
+    const std::uint64_t state = state_.load(std::memory_order_relaxed);
+    publish(countOf(state));
+    drain(0, state);
+}
+
+void EvaluationPool::awaitAll() {
+    const int count = countOf(state_.load(std::memory_order_relaxed));
     while (done_.load(std::memory_order_acquire) < count) {
         relax();
     }
 }
 
-void EvaluationPool::drain(int worker, std::uint32_t epoch) {
-    // The shared counters are read and written as seldom as they can be:
-    // each access from another core moves a cache line between the cores,
-    // which costs about as much as a tenth of an evaluation.
-    int ready = 0;
+void EvaluationPool::drain(int worker, std::uint64_t state) {
+    // A thread that still looks at a finished batch finds each of its items
+    // claimed in that batch or later and takes nothing; the claims array it
+    // reads is the batch's or a newer one, set up as claimed (the acquire
+    // makes that set-up seen).
+    const std::uint64_t batch = batchOf(state);
+    const int count = countOf(state);
+    Claim* claims = claims_.load(std::memory_order_acquire);
+    const std::uint64_t mark = 2 * batch + (worker == 0 ? 1 : 0);
+    // Takes item i unless someone did in this batch; returns the claim
+    // found otherwise.
+    auto take = [&](int item, std::uint64_t& found) {
+        std::atomic<std::uint64_t>& m = claims[item].mark;
+        found = m.load(std::memory_order_relaxed);
+        while (found < 2 * batch) {
+            if (m.compare_exchange_weak(found, mark, std::memory_order_acq_rel,
+                                        std::memory_order_relaxed)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const int helpers = threads() - 1;
     int done = 0;
-    std::uint64_t t = ticket_.load(std::memory_order_acquire);
-    for (;;) {
-        if (epochOf(t) != epoch) {
-            break;
+    std::uint64_t found = 0;
+    if (worker == 0) {
+        // From the back, past the items that helpers took: with one helper
+        // everything below its first claim is its own; with more, a slow
+        // helper may leave items below that, and they are taken here.
+        for (int item = count - 1; item >= 0; --item) {
+            if (take(item, found)) {
+                call_(job_, worker, item);
+                ++done;
+            } else if (helpers == 1) {
+                break;
+            }
         }
-        const auto first = static_cast<int>(t & 0xffffffffu);
-        const int count = count_.load(std::memory_order_relaxed);
-        if (first >= count) {
-            break;
-        }
-        // Guided claims: a share of what is left, down to pairs of items at
-        // the end (each claim moves the ticket's cache line between cores,
-        // so single items cost more than the closer finish gains).
-        const int take = std::min(count - first, std::max(2, (count - first) / (2 * threads())));
-        if (!ticket_.compare_exchange_weak(t, t + static_cast<std::uint64_t>(take),
-                                           std::memory_order_acq_rel, std::memory_order_acquire)) {
-            continue;
-        }
-        // The items are this thread's; the batch cannot end before they are done.
-        for (int item = first; item < first + take; ++item) {
+    } else {
+        // Its own items from the front, until one that the design thread
+        // took: all its items after that one are taken as well.
+        int ready = 0;
+        for (int item = worker - 1; item < count && take(item, found); item += helpers) {
             while (item >= ready) {
                 ready = ready_.load(std::memory_order_acquire);
                 if (item >= ready) {
@@ -114,7 +147,6 @@ void EvaluationPool::drain(int worker, std::uint32_t epoch) {
             call_(job_, worker, item);
             ++done;
         }
-        t = ticket_.load(std::memory_order_acquire);
     }
     if (done > 0) {
         done_.fetch_add(done, std::memory_order_release);
@@ -122,22 +154,22 @@ void EvaluationPool::drain(int worker, std::uint32_t epoch) {
 }
 
 void EvaluationPool::work(int worker) {
-    std::uint32_t seen = 0;
+    std::uint64_t seen = 0;
     for (;;) {
-        std::uint64_t t = ticket_.load(std::memory_order_acquire);
-        for (int spin = 0; epochOf(t) == seen; ++spin) {
+        std::uint64_t state = state_.load(std::memory_order_acquire);
+        for (int spin = 0; batchOf(state) == seen; ++spin) {
             if (spin < kSpins) {
                 relax();
             } else {
-                ticket_.wait(t, std::memory_order_acquire);
+                state_.wait(state, std::memory_order_acquire);
             }
-            t = ticket_.load(std::memory_order_acquire);
+            state = state_.load(std::memory_order_acquire);
         }
         if (ending_.load(std::memory_order_acquire)) {
             return;
         }
-        seen = epochOf(t);
-        drain(worker, seen);
+        seen = batchOf(state);
+        drain(worker, state);
     }
 }
 

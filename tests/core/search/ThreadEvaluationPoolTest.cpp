@@ -60,10 +60,12 @@ TEST(EvaluationPool, EachPublishedItemOnceOnAnyNumberOfThreads) {
 
 // Batches of quick items that differ in size by one, as a generation and the
 // rescoring of the population with the best vector do: the calling thread
-// often takes a whole batch before its worker comes round, and a worker that
-// still looks at the last batch must never take an item of the next one.
-// Every item is done once, and done before finish returns. Several pools run
-// at once, so that threads are preempted at every point of a hand-over.
+// often takes a whole batch before its helper comes round, and a helper that
+// still looks at the last batch must never take an item of the next one,
+// also when a larger batch has just replaced the claims it reads. Every item
+// is done once, and done before finish returns. Several pools run at once,
+// one of them with two helpers, so that threads are preempted at every
+// point of a hand-over.
 TEST(EvaluationPool, BackToBackBatchesOfQuickItemsEachItemOnceBeforeFinish) {
     constexpr int kPools = 3;
 #if defined(__SANITIZE_THREAD__)
@@ -71,21 +73,25 @@ TEST(EvaluationPool, BackToBackBatchesOfQuickItemsEachItemOnceBeforeFinish) {
 #else
     constexpr int kBatches = 400000;
 #endif
+    // Now and then a batch larger than any before.
+    constexpr int kGrowEvery = kBatches / 4;
+    constexpr int kMaxCount = 31 << 3;
     std::vector<std::string> failures(kPools);
     std::vector<std::thread> callers;
     for (int p = 0; p < kPools; ++p) {
-        callers.emplace_back([&failure = failures[static_cast<std::size_t>(p)]] {
-            EvaluationPool pool(2);
-            std::vector<std::atomic<int>> calls(32);
+        callers.emplace_back([&failure = failures[static_cast<std::size_t>(p)], p] {
+            EvaluationPool pool(p == 0 ? 3 : 2);
+            std::vector<std::atomic<int>> calls(kMaxCount);
             auto job = [&](int, int item) { calls[static_cast<std::size_t>(item)].fetch_add(1); };
             for (int batch = 0; batch < kBatches && failure.empty(); ++batch) {
-                const int count = 30 + batch % 2;
+                const int count = batch % kGrowEvery == kGrowEvery - 1 ? 31 << (batch / kGrowEvery)
+                                                                       : 30 + batch % 2;
                 for (auto& c : calls) {
                     c.store(0);
                 }
                 pool.begin(count, job);
                 pool.finish();
-                for (int i = 0; i < 32 && failure.empty(); ++i) {
+                for (int i = 0; i < kMaxCount && failure.empty(); ++i) {
                     const int done = calls[static_cast<std::size_t>(i)].load();
                     if (done != (i < count ? 1 : 0)) {
                         failure = "batch " + std::to_string(batch) + " of " +
