@@ -95,6 +95,7 @@ void DESearch::TrialJob::operator()(int worker, int item) const {
     const auto row = static_cast<std::size_t>(item);
     const std::span<const double> x(rows + row * stride, length);
     results[row].e = problem->costOf(x, scratch[static_cast<std::size_t>(worker)]);
+    std::atomic_ref<std::uint64_t>(results[row].batch).store(batch, std::memory_order_release);
 }
 
 void DESearch::beginTrials(DEProblem& problem, int count) {
@@ -109,6 +110,7 @@ void DESearch::beginTrials(DEProblem& problem, int count) {
     job_.length = static_cast<std::size_t>(D_);
     job_.scratch = workerScratch_.data();
     job_.results = slots_.data();
+    ++job_.batch;
     batchCount_ = count;
     // Handing a batch to the workers costs about a microsecond; a batch of
     // less work than some tens of microseconds runs on the design thread
@@ -120,14 +122,20 @@ void DESearch::beginTrials(DEProblem& problem, int count) {
     }
 }
 
-void DESearch::finishTrials() {
+void DESearch::computeTrials() {
     if (pooled_) {
-        pool_->finish();
-        pooled_ = false;
+        pool_->computeRest();
         return;
     }
     for (int i = 0; i < batchCount_; ++i) {
         job_(0, i);
+    }
+}
+
+void DESearch::endTrials() {
+    if (pooled_) {
+        pool_->awaitAll();
+        pooled_ = false;
     }
 }
 
@@ -260,10 +268,10 @@ void DESearch::generationStep(DEProblem& problem) {
         std::copy_n(checked_.begin(), D, trialRow(i));
         trialReady(i);
     }
-    finishTrials();
-    // Selection in member order.
+    computeTrials();
+    // Selection in member order, each trial as soon as its cost is in.
     for (int i = 0; i < NP_; ++i) {
-        const DEProblem::Evaluation& e = slots_[static_cast<std::size_t>(i)].e;
+        const DEProblem::Evaluation& e = result(i);
         const CostVector& c = e.cost;
         ++evaluation_;
         double* offspring = row(offspringBase_ + i);
@@ -281,6 +289,7 @@ void DESearch::generationStep(DEProblem& problem) {
             std::copy_n(row(parentBase_ + i), D, offspring);
         }
     }
+    endTrials();
     std::swap(parentBase_, offspringBase_);
     previousBest_ = best_;
     if (problem.getPhase() == 1) {

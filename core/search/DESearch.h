@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -108,7 +109,26 @@ class DESearch {
             pool_->publish(row + 1);
         }
     }
-    void finishTrials();
+    void finishTrials() {
+        computeTrials();
+        endTrials();
+    }
+    /// Computes what is left of the batch on this thread; others may still
+    /// be computing theirs (result waits for each).
+    void computeTrials();
+    /// The evaluation of row i of the batch, once it is done.
+    const DEProblem::Evaluation& result(int i) {
+        Result& r = slots_[static_cast<std::size_t>(i)];
+        if (pooled_) {
+            const std::atomic_ref<std::uint64_t> batch(r.batch);
+            while (batch.load(std::memory_order_acquire) != job_.batch) {
+                EvaluationPool::relax();
+            }
+        }
+        return r.e;
+    }
+    /// Ends the batch: every row is done.
+    void endTrials();
     /// Costs all count rows, built beforehand.
     void evaluateTrials(DEProblem& problem, int count) {
         beginTrials(problem, count);
@@ -117,6 +137,8 @@ class DESearch {
     /// A trial's evaluation, on a cache line of its own.
     struct alignas(64) Result {
         DEProblem::Evaluation e;
+        /// The batch e belongs to, stored after e (release).
+        std::uint64_t batch = 0;
     };
     /// The cost of one trial row with the scratch of one worker. It holds
     /// copies of what it reads, on a cache line of its own: the design thread
@@ -129,6 +151,7 @@ class DESearch {
         std::size_t length = 0;
         DEProblem::Scratch* scratch = nullptr;
         Result* results = nullptr;
+        std::uint64_t batch = 0;
         void operator()(int worker, int item) const;
     };
     /// The pool (and the workers' scratch) for the current thread count.
