@@ -58,7 +58,7 @@ void EvaluationPool::reserve(int count) {
     const auto size = static_cast<std::size_t>(std::max(count, 2 * capacity_));
     auto claims = std::make_unique<Claim[]>(size);
     // Claimed in the last batch: free in the next one only.
-    const std::uint64_t taken = 2 * batchOf(state_.load(std::memory_order_relaxed)) + 1;
+    const std::uint64_t taken = batchOf(state_.load(std::memory_order_relaxed));
     for (std::size_t i = 0; i < size; ++i) {
         claims[i].mark.store(taken, std::memory_order_relaxed);
     }
@@ -104,14 +104,12 @@ void EvaluationPool::drain(int worker, std::uint64_t state) {
     const std::uint64_t batch = batchOf(state);
     const int count = countOf(state);
     Claim* claims = claims_.load(std::memory_order_acquire);
-    const std::uint64_t mark = 2 * batch + (worker == 0 ? 1 : 0);
-    // Takes item i unless someone did in this batch; returns the claim
-    // found otherwise.
-    auto take = [&](int item, std::uint64_t& found) {
+    // Takes item i unless someone did in this batch.
+    auto take = [&](int item) {
         std::atomic<std::uint64_t>& m = claims[item].mark;
-        found = m.load(std::memory_order_relaxed);
-        while (found < 2 * batch) {
-            if (m.compare_exchange_weak(found, mark, std::memory_order_acq_rel,
+        std::uint64_t found = m.load(std::memory_order_relaxed);
+        while (found < batch) {
+            if (m.compare_exchange_weak(found, batch, std::memory_order_acq_rel,
                                         std::memory_order_relaxed)) {
                 return true;
             }
@@ -120,13 +118,12 @@ void EvaluationPool::drain(int worker, std::uint64_t state) {
     };
     const int helpers = threads() - 1;
     int done = 0;
-    std::uint64_t found = 0;
     if (worker == 0) {
         // From the back, past the items that helpers took: with one helper
         // everything below its first claim is its own; with more, a slow
         // helper may leave items below that, and they are taken here.
         for (int item = count - 1; item >= 0; --item) {
-            if (take(item, found)) {
+            if (take(item)) {
                 call_(job_, worker, item);
                 ++done;
             } else if (helpers == 1) {
@@ -137,7 +134,7 @@ void EvaluationPool::drain(int worker, std::uint64_t state) {
         // Its own items from the front, until one that the design thread
         // took: all its items after that one are taken as well.
         int ready = 0;
-        for (int item = worker - 1; item < count && take(item, found); item += helpers) {
+        for (int item = worker - 1; item < count && take(item); item += helpers) {
             while (item >= ready) {
                 ready = ready_.load(std::memory_order_acquire);
                 if (item >= ready) {

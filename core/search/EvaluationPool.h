@@ -68,10 +68,10 @@ class EvaluationPool {
 
   private:
     using Call = void (*)(void*, int, int);
-    /// The claim of one item: below 2 b while the item is free in batch b,
-    /// 2 b once a helper took it in batch b, 2 b + 1 once the design thread
-    /// did. Batch numbers only grow, so a claim of an earlier batch frees the
-    /// item and no thread still looking at an earlier batch can take it.
+    /// The claim of one item: the number of the last batch in which a thread
+    /// took it. Batch numbers only grow, so a claim of an earlier batch
+    /// frees the item and no thread still looking at an earlier batch can
+    /// take it.
     struct alignas(64) Claim {
         std::atomic<std::uint64_t> mark{0};
     };
