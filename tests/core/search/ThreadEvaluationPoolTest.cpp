@@ -58,6 +58,46 @@ TEST(EvaluationPool, EachPublishedItemOnceOnAnyNumberOfThreads) {
     }
 }
 
+// A helper that is slow (preempted, or on a busy core) does not hold the
+// batch back: the calling thread takes every item that no helper has reached
+// yet, also those that lie between items the other helpers took. With three
+// helpers of which one takes 50 ms per item, a batch of 30 quick items ends
+// with that helper having done only the items it began before the caller
+// came round, not its share of ten.
+TEST(EvaluationPool, ASlowHelperLeavesItsUnreachedItemsToTheCaller) {
+    EvaluationPool pool(4);
+    std::vector<std::atomic<int>> calls(30);
+    std::atomic<int> slowItems{0};
+    auto job = [&](int worker, int item) {
+        if (worker == 1) {
+            ++slowItems;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ++calls[static_cast<std::size_t>(item)];
+    };
+    for (int batch = 0; batch < 3; ++batch) {
+        for (auto& c : calls) {
+            c = 0;
+        }
+        slowItems = 0;
+        // Items handed over one by one, as trials are built: the helpers
+        // take theirs while the caller is still publishing.
+        pool.begin(30, job);
+        for (int i = 0; i < 30; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            pool.publish(i + 1);
+        }
+        pool.finish();
+        for (int i = 0; i < 30; ++i) {
+            EXPECT_EQ(calls[static_cast<std::size_t>(i)].load(), 1)
+                << "batch " << batch << ", item " << i;
+        }
+        // Its share would be 10: it begins item 0 while the caller is still
+        // publishing, and at most a couple more if the caller is preempted.
+        EXPECT_LE(slowItems.load(), 3) << "batch " << batch;
+    }
+}
+
 // Batches of quick items that differ in size by one, as a generation and the
 // rescoring of the population with the best vector do: the calling thread
 // often takes a whole batch before its helper comes round, and a helper that
